@@ -1,0 +1,20 @@
+/* graphics.h: pixel access, the sprite blit, the bitmap font and the
+ * screen chrome. Drawing never flips; whoever ends a frame does. */
+#ifndef TOMO_GRAPHICS_H
+#define TOMO_GRAPHICS_H
+
+#include <SDL.h>
+
+Uint32 getpixel(SDL_Surface *surface, int x, int y);
+void putpixel(SDL_Surface *surface, int x, int y, Uint32 pixel);
+void drawSprite(SDL_Surface *imageSurface, SDL_Surface *screenSurface,
+                int srcX, int srcY, int dstX, int dstY, int width, int height);
+
+void tomo_write(SDL_Surface *pFont, SDL_Surface *screen, const char *str,
+                int x, int y, int count);
+
+void clear_screen(SDL_Surface *screen);
+void UpdateStatus(SDL_Surface *pFont, SDL_Surface *screen, const char *str);
+void HighlightRowOne(SDL_Surface *screen);
+
+#endif

@@ -1,0 +1,137 @@
+/* tomo.h: the program's shared state. Every constant, record type and
+ * global of the viewer is declared here once, with its unit and invariant;
+ * the globals are defined once, in app/state.cpp.
+ *
+ * This header stays free of SDL so that the directory listing, the line
+ * breaker and the line index file build and test without it. */
+#ifndef TOMO_TOMO_H
+#define TOMO_TOMO_H
+
+#include <stdint.h>
+
+/* Integers shared with SDL's timer thread. They are single 32-bit values,
+ * read and written whole without a lock; std::atomic makes that well
+ * defined where the language has it, volatile is the best C++98 offers. */
+#if __cplusplus >= 201103L
+#include <atomic>
+typedef std::atomic<int> shared_int;
+#else
+typedef volatile int shared_int;
+#endif
+
+struct SDL_Surface;
+struct SDL_mutex;
+struct _SDL_TimerID;
+
+/* ---- Fixed sizes, periods, colours and paths ---------------------------- */
+enum {
+    SCREEN_W = 320,          /* pixels */
+    SCREEN_H = 240,          /* pixels */
+    SCREEN_BPP = 16,         /* bits per pixel, RGB 5-6-5 */
+
+    GLYPH_W = 6,             /* pixels of one glyph cell on the font sheet */
+    GLYPH_H = 13,
+    CELL_W = 6,              /* pixels of one text cell on the screen */
+    CELL_H = 15,
+    TEXT_LEFT = 1,           /* pixel column where text column 0 starts */
+    TEXT_COLS = 53,          /* text columns 0..52 */
+    TEXT_ROWS = 16,          /* text rows 0..15 */
+    FONT_CELLS = 256,        /* one cell per byte value */
+
+    PAGE_LINES = 15,         /* rows 0..14 hold the page */
+    STATUS_ROW = 15,         /* the status line's text row */
+    STATUS_TOP = STATUS_ROW * CELL_H, /* 225: first pixel row of the band */
+    HEADING_ROW = 0,         /* "Dir:" heading of the list */
+    LIST_FIRST_ROW = 1,      /* the selected entry is drawn here */
+    LIST_LAST_ROW = 14,
+    HIGHLIGHT_TOP = LIST_FIRST_ROW * CELL_H,      /* 15 */
+    HIGHLIGHT_BOTTOM = HIGHLIGHT_TOP + CELL_H - 1, /* 29 */
+    HEADING_PATH_COL = 4,    /* curPath follows "Dir:" directly */
+    HEADING_PATH_COLS = 49,  /* columns 4..52 */
+    LIST_MARK_COL = 0,       /* "D" for directories */
+    LIST_NAME_COL = 2,
+    LIST_NAME_COLS = 51,     /* columns 2..52 */
+
+    LINE_BUF_SIZE = 128,     /* callers' buffer for one wrapped line */
+    PAGE_STEP = 15,          /* lines per L/R move, entries per L/R move */
+    MAX_EXTRA_LINES = 10,    /* ceiling of extra_lines_skipped */
+
+    STATUS_PERIOD_MS = 5000, /* status tick */
+    REPEAT_PERIOD_MS = 150,  /* auto-repeat tick */
+    PROGRESS_EVERY = 100,    /* lines between progress messages */
+
+    CUR_PATH_SIZE = 100,     /* curPath and the path composed on a move */
+    NAME_SIZE = 256,         /* an entry name and its NUL */
+    FILENAME_SIZE = 356,     /* 99 + "/" + 255 + NUL */
+    /* "%s/.%s.tomo" of the longest curPath and name: 99+2+255+5+1 */
+    INFO_FILENAME_SIZE = 362,
+    STATUS_SIZE = 53,        /* the status text and its NUL */
+
+    DIRLIST_INITIAL = 1000,  /* entries of the built-in table */
+    DIRLIST_MAX = 32768      /* the table grows by doubling up to this */
+};
+
+/* GP2X joystick button numbers of the console's SDL port. */
+enum {
+    BTN_UP = 0, BTN_LEFT = 2, BTN_DOWN = 4, BTN_RIGHT = 6, BTN_START = 8,
+    BTN_L = 10, BTN_R = 11, BTN_A = 12, BTN_B = 13, BTN_X = 14, BTN_Y = 15
+};
+
+/* View states. */
+enum {
+    STATE_READ_DIR = 0,      /* curPath must be read again */
+    STATE_MEASURE = 1,       /* filename was picked and must be measured */
+    STATE_LIST = 2,          /* browsing the list */
+    STATE_TEXT = 3           /* viewing filename */
+};
+
+#define TOMO_TITLE "gp2x_tomo - Text Viewer v0.2"
+#define TOMO_FONT_PATH "./simplefont.tga"
+#define TOMO_MENU_DIR "/usr/gp2x"
+#define TOMO_MENU_PATH "/usr/gp2x/gp2xmenu"
+
+/* ---- Record types -------------------------------------------------------- */
+typedef struct dirListElements {
+    char file[NAME_SIZE];    /* name without path, NUL-terminated */
+    int isADir;              /* 1 for a directory (".." included), else 0 */
+} DirListElements;
+
+typedef struct timerInfo {
+    SDL_Surface *pFont;      /* font sheet the status tick draws with */
+    SDL_Surface *screen;     /* display surface it draws into */
+} TimerInfo;
+
+/* ---- Globals ------------------------------------------------------------- */
+/* View */
+extern shared_int state;                 /* STATE_*; timer thread reads it */
+
+/* Directory list */
+extern DirListElements *dirlist;         /* dirlist_size entries; [listcnt..] empty */
+extern int dirlist_size;                 /* DIRLIST_INITIAL..DIRLIST_MAX */
+extern int listcnt;                      /* entries in use, ".." included */
+extern int top_of_list;                  /* selected entry, 0..listcnt-1 (0 if empty) */
+
+/* Paths and texts */
+extern char curPath[CUR_PATH_SIZE];      /* "/" or a path without trailing "/" */
+extern char filename[FILENAME_SIZE];     /* the picked file's full path */
+extern char info_filename[INFO_FILENAME_SIZE]; /* its line index file */
+extern char status[STATUS_SIZE];         /* status text; under draw_lock */
+
+/* Position in the text (the index file's 32-bit words) */
+extern shared_int num_lines;             /* wrapped lines; 0 without index; timer reads */
+extern shared_int cur_line;              /* top line of the page, 0-based; timer reads */
+extern int32_t top_of_page_offset;       /* byte offset of cur_line */
+extern int32_t cur_offset;               /* line breaker's working offset */
+
+/* Auto-repeat */
+extern shared_int repeat_button_pressed; /* held button, -1 for none; timer reads */
+extern shared_int extra_lines_skipped;   /* 0..MAX_EXTRA_LINES; timer writes */
+
+/* Timers and the drawing lock */
+extern TimerInfo theTimerInfo;           /* status tick's surfaces, set before timers */
+extern struct _SDL_TimerID *theTimer;    /* status tick, every STATUS_PERIOD_MS */
+extern struct _SDL_TimerID *buttonRepeatTimer; /* auto-repeat, every REPEAT_PERIOD_MS */
+extern SDL_mutex *draw_lock;             /* one frame or one status tick at a time */
+extern shared_int closing;               /* 1 once shut-down began; ticks draw nothing */
+
+#endif

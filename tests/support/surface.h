@@ -1,0 +1,30 @@
+// surface.h: SDL surfaces for drawing tests, made without a video mode.
+#ifndef TOMO_TEST_SURFACE_H
+#define TOMO_TEST_SURFACE_H
+
+#include <SDL.h>
+
+namespace testutil {
+
+// A 320 x 240 software surface in the screen's RGB 5-6-5 format.
+inline SDL_Surface *MakeScreen16(int w = 320, int h = 240) {
+    return SDL_CreateRGBSurface(0, w, h, 16, 0xF800, 0x07E0, 0x001F, 0);
+}
+
+inline Uint16 Pixel16(SDL_Surface *s, int x, int y) {
+    return *reinterpret_cast<Uint16 *>(static_cast<Uint8 *>(s->pixels) + y * s->pitch + x * 2);
+}
+
+// Owns a surface for the length of a test.
+struct SurfaceHolder {
+    SDL_Surface *s;
+    explicit SurfaceHolder(SDL_Surface *surface) : s(surface) {}
+    ~SurfaceHolder() { if (s) SDL_FreeSurface(s); }
+    SurfaceHolder(const SurfaceHolder &) = delete;
+    SurfaceHolder &operator=(const SurfaceHolder &) = delete;
+    SDL_Surface *get() const { return s; }
+};
+
+}  // namespace testutil
+
+#endif
