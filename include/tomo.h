@@ -52,6 +52,28 @@ enum {
     LIST_NAME_COL = 2,
     LIST_NAME_COLS = 51,     /* columns 2..52 */
 
+    STATUS_LINE_GREEN = 128, /* green of the status separator, SDL_MapRGB 0,128,0 */
+    HIGHLIGHT_BLUE = 48,     /* blue of the list highlight bar, SDL_MapRGB 0,0,48 */
+
+    /* Targa font sheet: header layout and the one kind of image read */
+    TGA_HEADER_SIZE = 18,    /* bytes before the image ID field */
+    TGA_ID_LENGTH = 0,       /* header byte: image ID bytes to skip */
+    TGA_CMAP_TYPE = 1,       /* header byte: must be 0, no colour map */
+    TGA_IMAGE_TYPE = 2,      /* header byte: must be TGA_RLE_TRUECOLOR */
+    TGA_WIDTH = 12,          /* header word, little-endian */
+    TGA_HEIGHT = 14,         /* header word, little-endian */
+    TGA_DEPTH = 16,          /* header byte: bits per pixel, 24 or 32 */
+    TGA_DESCRIPTOR = 17,     /* header byte: pixel order in bits 4-5 */
+    TGA_RLE_TRUECOLOR = 10,  /* image type: run-length true-colour */
+    TGA_ORIGIN_MASK = 0x30,  /* descriptor bits of the pixel order */
+    TGA_ORIGIN_BOTTOM = 0x00, /* rows bottom-up, left to right */
+    TGA_ORIGIN_TOP = 0x20,   /* rows top-down, left to right */
+    TGA_RUN_PACKET = 0x80,   /* packet header bit: one value repeated */
+    TGA_PACKET_COUNT = 0x7F, /* packet header bits: pixel count - 1 */
+    /* SDL 1.2 keeps a row's bytes in a 16-bit pitch: 4-byte pixels, so
+     * 16383 is the widest image a surface row can hold */
+    TGA_MAX_WIDTH = 0xFFFF / 4,
+
     LINE_BUF_SIZE = 128,     /* callers' buffer for one wrapped line */
     PAGE_STEP = 15,          /* lines per L/R move, entries per L/R move */
     MAX_EXTRA_LINES = 10,    /* ceiling of extra_lines_skipped */
