@@ -56,4 +56,10 @@ int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joysti
 int WaitForEvent(SDL_Event *event);
 void TomoShutdown(SDL_Surface *pFont, SDL_Joystick *joystick);
 
+/* The build's own input: events.cpp, compiled once per flavour. HandleEvent
+ * returns 1 when the program must end. */
+int FlavourCanStart(void);
+int FlavourNeedsJoystick(void);
+int HandleEvent(const SDL_Event *event);
+
 #endif

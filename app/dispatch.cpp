@@ -1,1 +1,176 @@
-/* placeholder until this file is written */
+/* dispatch.cpp: what a button press or release does, by the view state.
+ * Joystick buttons, posted repeats and translated desktop keys all end up
+ * here. */
+#include <string.h>
+#include <sys/stat.h>
+
+#include "app.h"
+#include "viewer.h"
+
+int DrainEvents(void)
+{
+    SDL_Event e_tmp;
+    int quit_seen = 0;
+
+    while (SDL_PeepEvents(&e_tmp, 1, SDL_GETEVENT, SDL_ALLEVENTS) == 1)
+        if (e_tmp.type == SDL_QUIT)
+            quit_seen = 1;
+    if (quit_seen)
+        quit_requested = 1;
+    return quit_seen;
+}
+
+int HandleButtonUp(void)
+{
+    repeat_button_pressed = -1;
+    return DrainEvents();
+}
+
+/* ".." and, on an empty list, B: cut the last path component. */
+static void GoUp(void)
+{
+    char *pstr = strrchr(curPath, '/');
+    if (pstr != NULL)
+        *pstr = '\0';
+    if (curPath[0] == '\0')
+        strcpy(curPath, "/");
+    state = STATE_READ_DIR;
+}
+
+/* A directory whose path would not fit curPath is not entered. */
+static void EnterDir(const char *name)
+{
+    char tmpstr[CUR_PATH_SIZE];
+    int n;
+
+    if (strcmp(curPath, "/") == 0)
+        n = snprintf(tmpstr, sizeof tmpstr, "/%s", name);
+    else
+        n = snprintf(tmpstr, sizeof tmpstr, "%s/%s", curPath, name);
+    if (n < 0 || n >= (int)sizeof tmpstr)
+        return;
+    strcpy(curPath, tmpstr);
+    state = STATE_READ_DIR;
+}
+
+/* Only regular files are opened: a named pipe would block the reader and
+ * a device could do anything; an entry gone since the listing does nothing. */
+static void PickFile(const char *name)
+{
+    char path[FILENAME_SIZE];
+    struct stat st;
+    int n = snprintf(path, sizeof path, "%s/%s", curPath, name);
+
+    if (n < 0 || n >= (int)sizeof path)
+        return;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    strcpy(filename, path);
+    state = STATE_MEASURE;
+}
+
+static void SelectEntry(void)
+{
+    const DirListElements *e;
+
+    if (listcnt == 0) {
+        GoUp();
+        return;
+    }
+    e = &dirlist[top_of_list];
+    if (e->isADir == 1 && strcmp(e->file, "..") == 0)
+        GoUp();
+    else if (e->isADir == 1)
+        EnterDir(e->file);
+    else
+        PickFile(e->file);
+}
+
+static int LastEntry(void)
+{
+    return listcnt > 0 ? listcnt - 1 : 0;
+}
+
+static void MoveInList(enum ButtonAction action)
+{
+    switch (action) {
+    case ACT_NEXT:
+        if (top_of_list + 1 < listcnt)
+            top_of_list++;
+        break;
+    case ACT_PREV:
+        if (top_of_list > 0)
+            top_of_list--;
+        break;
+    case ACT_PAGE_DOWN:
+        top_of_list = top_of_list + PAGE_STEP < LastEntry() ? top_of_list + PAGE_STEP : LastEntry();
+        break;
+    case ACT_PAGE_UP:
+        top_of_list = top_of_list - PAGE_STEP > 0 ? top_of_list - PAGE_STEP : 0;
+        break;
+    case ACT_FIRST:
+        top_of_list = 0;
+        break;
+    case ACT_LAST:
+        top_of_list = LastEntry();
+        break;
+    default:
+        break;
+    }
+}
+
+static void MoveInText(enum ButtonAction action)
+{
+    switch (action) {
+    case ACT_NEXT:      MoveDownOneLine(); break;
+    case ACT_PREV:      MoveUpOneLine(); break;
+    case ACT_PAGE_DOWN: MoveDown15Lines(); break;
+    case ACT_PAGE_UP:   MoveUp15Lines(); break;
+    case ACT_FIRST:     MoveToBeginning(); break;
+    case ACT_LAST:      MoveToEnd(); break;
+    default:            break;
+    }
+}
+
+static void Move(enum ButtonAction action)
+{
+    if (state == STATE_LIST)
+        MoveInList(action);
+    else if (state == STATE_TEXT)
+        MoveInText(action);
+}
+
+int HandleButtonDown(int button)
+{
+    const ButtonMapEntry *b = FindButton(button);
+
+    if (b == NULL)
+        return 0;
+    switch (b->action) {
+    case ACT_BACK:
+        if (state == STATE_MEASURE || state == STATE_TEXT) {
+            state = STATE_READ_DIR;
+            return 0;
+        }
+        return 1;
+    case ACT_NEXT:
+    case ACT_PREV:
+    case ACT_PAGE_DOWN:
+    case ACT_PAGE_UP:
+        Move(b->action);
+        repeat_button_pressed = button;
+        return 0;
+    case ACT_FIRST:
+    case ACT_LAST:
+        repeat_button_pressed = -1;
+        DrainEvents();
+        Move(b->action);
+        return 0;
+    case ACT_SELECT:
+        if (state == STATE_LIST)
+            SelectEntry();
+        return 0;
+    default:
+        return 0;
+    }
+}

@@ -1,1 +1,26 @@
-/* placeholder until this file is written */
+/* main.cpp: the program's entry point and event loop: a frame, a wait for
+ * one event, the event handled, again, until the user leaves. */
+#include "app.h"
+
+int main(int argc, char **argv)
+{
+    SDL_Surface *screen = NULL;
+    SDL_Surface *pFont = NULL;
+    SDL_Joystick *joystick = NULL;
+    SDL_Event event;
+    int done = 0;
+
+    (void)argc;
+    (void)argv;
+    if (!FlavourCanStart())
+        return 1;
+    if (TomoStartup(&screen, &pFont, &joystick, FlavourNeedsJoystick()) != 0)
+        return 1;
+    while (!done) {
+        render2(screen, pFont);
+        WaitForEvent(&event);
+        done = HandleEvent(&event);
+    }
+    TomoShutdown(pFont, joystick);
+    return 0;
+}

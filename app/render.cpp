@@ -1,1 +1,31 @@
-/* placeholder until this file is written */
+/* render.cpp: the frame step. One whole frame for the current view state,
+ * drawn and flipped under draw_lock so that a status tick never draws or
+ * flips in the middle of it. */
+#include "app.h"
+#include "browser.h"
+#include "graphics.h"
+#include "viewer.h"
+
+void render2(SDL_Surface *screen, SDL_Surface *pFont)
+{
+    SDL_mutexP(draw_lock);
+    clear_screen(screen);
+    switch (state) {
+    case STATE_READ_DIR:
+    case STATE_LIST:
+        FileDialog(pFont, screen);
+        HighlightRowOne(screen);
+        break;
+    case STATE_MEASURE:
+        GetFileInfo(pFont, screen);
+        state = STATE_TEXT;
+        break;
+    case STATE_TEXT:
+        ViewText(pFont, screen);
+        break;
+    default:
+        break;
+    }
+    SDL_Flip(screen);
+    SDL_mutexV(draw_lock);
+}

@@ -1,1 +1,98 @@
-/* placeholder until this file is written */
+/* shell.cpp: start-up, the wait for the next event, and shut-down, which
+ * hands the console back to its menu program. */
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include "app.h"
+#include "targa.h"
+
+enum {
+    SDL_SUBSYSTEMS = SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK,
+    EVENT_POLL_MS = 10       /* SDL_WaitEvent's own polling period */
+};
+
+static void ClearDirlist(void)
+{
+    int i;
+    for (i = 0; i < dirlist_size; i++) {
+        dirlist[i].file[0] = '\0';
+        dirlist[i].isADir = 0;
+    }
+}
+
+int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joystick,
+                int need_joystick)
+{
+    SDL_Event event;
+
+    if (getcwd(curPath, CUR_PATH_SIZE) == NULL)
+        curPath[0] = '\0';
+    ClearDirlist();
+
+    if (SDL_Init(SDL_SUBSYSTEMS) < 0)
+        return 1;
+    SDL_WM_SetCaption(TOMO_TITLE, TOMO_TITLE);
+    *screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, 0);
+    if (*screen == NULL) {
+        fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
+        return 1;
+    }
+    *joystick = SDL_JoystickOpen(0);
+    if (*joystick == NULL && need_joystick) {
+        fprintf(stderr, "Couldn't open the joystick: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_ShowCursor(0);
+    *pFont = LoadTargaImage(TOMO_FONT_PATH);
+    SDL_PollEvent(&event);
+
+    draw_lock = SDL_CreateMutex();
+    theTimerInfo.pFont = *pFont;
+    theTimerInfo.screen = *screen;
+    theTimer = SDL_AddTimer(STATUS_PERIOD_MS, timerfunc, &theTimerInfo);
+    buttonRepeatTimer = SDL_AddTimer(REPEAT_PERIOD_MS, buttonRepeatTimerfunc, NULL);
+    return 0;
+}
+
+/* Waits the way SDL_WaitEvent does, but reads the window system under
+ * draw_lock: Xlib is not thread-safe, and the status tick flips from the
+ * timer thread. A failing queue is polled again, never read stale. */
+int WaitForEvent(SDL_Event *event)
+{
+    for (;;) {
+        int n;
+        SDL_mutexP(draw_lock);
+        SDL_PumpEvents();
+        n = SDL_PeepEvents(event, 1, SDL_GETEVENT, SDL_ALLEVENTS);
+        SDL_mutexV(draw_lock);
+        if (n == 1)
+            return 1;
+        SDL_Delay(EVENT_POLL_MS);
+    }
+}
+
+/* SDL 1.2 does not wait for a tick that is already running when a timer is
+ * removed, so the mark is set under the lock first: a tick that runs on
+ * finds it and draws nothing with the font that is freed next. */
+void TomoShutdown(SDL_Surface *pFont, SDL_Joystick *joystick)
+{
+    SDL_mutexP(draw_lock);
+    closing = 1;
+    SDL_mutexV(draw_lock);
+    SDL_RemoveTimer(theTimer);
+    SDL_RemoveTimer(buttonRepeatTimer);
+    SDL_FreeSurface(pFont);
+    if (joystick != NULL)
+        SDL_JoystickClose(joystick);
+    SDL_Quit();
+    SDL_DestroyMutex(draw_lock);
+    draw_lock = NULL;
+
+    fflush(NULL);
+    sync();
+    if (chdir(TOMO_MENU_DIR) != 0) {
+        /* the menu is started all the same */
+    }
+    execl(TOMO_MENU_PATH, TOMO_MENU_PATH, (char *)NULL);
+}

@@ -29,3 +29,4 @@ struct _SDL_TimerID *theTimer = NULL;
 struct _SDL_TimerID *buttonRepeatTimer = NULL;
 SDL_mutex *draw_lock = NULL;
 shared_int closing(0);
+int quit_requested = 0;

@@ -1,1 +1,30 @@
-/* placeholder until this file is written */
+/* filedialog.cpp: draws the file browser: the "Dir:" heading and the
+ * entries from the selected one on, the selection on the first list row. */
+#include "browser.h"
+#include "graphics.h"
+
+void FileDialog(SDL_Surface *pFont, SDL_Surface *screen)
+{
+    int i;
+    int disp_row;
+
+    if (state == STATE_READ_DIR) {
+        CreateSortedFilelist();
+        top_of_list = 0;
+        state = STATE_LIST;
+    }
+
+    tomo_write(pFont, screen, "Dir:", 0, HEADING_ROW, HEADING_PATH_COL);
+    tomo_write(pFont, screen, curPath, HEADING_PATH_COL, HEADING_ROW, HEADING_PATH_COLS);
+
+    if (top_of_list < 0)
+        return;
+    disp_row = LIST_FIRST_ROW;
+    for (i = top_of_list; i < listcnt && disp_row <= LIST_LAST_ROW; i++, disp_row++) {
+        if (dirlist[i].file[0] == '\0')
+            break;
+        if (dirlist[i].isADir == 1)
+            tomo_write(pFont, screen, "D", LIST_MARK_COL, disp_row, 1);
+        tomo_write(pFont, screen, dirlist[i].file, LIST_NAME_COL, disp_row, LIST_NAME_COLS);
+    }
+}

@@ -155,5 +155,6 @@ extern struct _SDL_TimerID *theTimer;    /* status tick, every STATUS_PERIOD_MS 
 extern struct _SDL_TimerID *buttonRepeatTimer; /* auto-repeat, every REPEAT_PERIOD_MS */
 extern SDL_mutex *draw_lock;             /* one frame or one status tick at a time */
 extern shared_int closing;               /* 1 once shut-down began; ticks draw nothing */
+extern int quit_requested;               /* a drain dropped a window close; main thread only */
 
 #endif
