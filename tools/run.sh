@@ -1,0 +1,14 @@
+#!/bin/sh
+# run.sh: builds the desktop viewer and starts it in its build folder,
+# where it finds simplefont.tga beside it.
+set -e
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/tools/deps.sh"
+cmake -S "$top" -B "$top/build" -DTOMO_TESTS=OFF >/dev/null
+cmake --build "$top/build" --target tomo -j"$(nproc)"
+if [ -z "$DISPLAY" ] && [ -z "$SDL_VIDEODRIVER" ]; then
+    echo "run.sh: no display (DISPLAY is not set): start it from an X session" >&2
+    exit 1
+fi
+cd "$top/build"
+exec ./tomo
