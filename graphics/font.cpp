@@ -1,1 +1,27 @@
-/* placeholder until this file is written */
+/* font.cpp: text output on the 53 x 16 grid of 6 x 15 pixel cells, one
+ * blit of a 6 x 13 glyph cell from the font sheet per character. */
+#include "graphics.h"
+#include "tomo.h"
+
+void tomo_write(SDL_Surface *pFont, SDL_Surface *screen, const char *str,
+                int x, int y, int count)
+{
+    int i;
+    int screen_x;
+    int screen_y;
+    int font_x_offset;
+
+    if (x < 0 || y < 0 || y >= TEXT_ROWS)
+        return;
+    screen_y = CELL_H * y;
+    /* Columns only grow along the text, so the first one past the grid
+     * ends the scan; skipped characters would still take their column. */
+    for (i = 0; i < count && x + i < TEXT_COLS; i++) {
+        if (str[i] == '\0')
+            return;
+        screen_x = CELL_W * (x + i) + TEXT_LEFT;
+        font_x_offset = GLYPH_W * (unsigned char)str[i];
+        drawSprite(pFont, screen, font_x_offset, 0, screen_x, screen_y,
+                   GLYPH_W, GLYPH_H);
+    }
+}
