@@ -1,6 +1,5 @@
 // font_test.cpp: where tomo_write puts each glyph cell and what it leaves
-// out. The synthetic sheet gives every pixel of every cell its own colour,
-// so a wrong cell, a shifted cell or a cell of the wrong size shows up.
+// out, drawn from the synthetic sheet of fontsheet.h.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,38 +7,16 @@
 #include <vector>
 
 #include "graphics.h"
+#include "fontsheet.h"
 #include "surface.h"
 
 namespace {
 
 using testutil::MakeScreen16;
+using testutil::MakeSheet;
+using testutil::SheetValue;
 using testutil::Pixel16;
 using testutil::SurfaceHolder;
-
-constexpr int kSheetRows = 16;  // deeper than a cell, to catch rows 13.. being read
-
-// The 5-6-5 value of sheet pixel (u, v) of cell c: red holds c's low five
-// bits, green c's upper three and the column, blue the row plus one, so no
-// value is black and no two are alike.
-Uint16 SheetValue(int c, int u, int v) {
-    return static_cast<Uint16>((c & 31) << 11 | ((c >> 5) * 8 + u) << 5 | (v + 1));
-}
-
-// An opaque 32-bit sheet in the loader's layout (red in the low byte). The
-// channels are multiples of the 5-6-5 steps, so the blit's conversion to the
-// screen is exact.
-SDL_Surface *MakeSheet(int width) {
-    SDL_Surface *s = SDL_CreateRGBSurface(0, width, kSheetRows, 32, 0xFF, 0xFF00, 0xFF0000, 0);
-    if (!s) return s;
-    for (int y = 0; y < kSheetRows; y++) {
-        for (int x = 0; x < width; x++) {
-            Uint16 v = SheetValue(x / 6, x % 6, y);
-            Uint32 r = (v >> 11) << 3, g = ((v >> 5) & 63) << 2, b = (v & 31) << 3;
-            putpixel(s, x, y, r | g << 8 | b << 16);
-        }
-    }
-    return s;
-}
 
 class FontTest : public ::testing::Test {
 protected:

@@ -1,0 +1,39 @@
+// fontsheet.h: a synthetic font sheet for drawing tests. Every pixel of
+// every glyph cell has its own colour, so a wrong cell, a shifted cell or
+// a cell of the wrong size shows on the screen.
+#ifndef TOMO_TEST_FONTSHEET_H
+#define TOMO_TEST_FONTSHEET_H
+
+#include <SDL.h>
+
+namespace testutil {
+
+constexpr int kSheetRows = 16;  // deeper than a cell, to catch rows 13.. being read
+
+// The 5-6-5 value of sheet pixel (u, v) of cell c: red holds c's low five
+// bits, green c's upper three and the column, blue the row plus one, so no
+// value is black and no two are alike.
+inline Uint16 SheetValue(int c, int u, int v) {
+    return static_cast<Uint16>((c & 31) << 11 | ((c >> 5) * 8 + u) << 5 | (v + 1));
+}
+
+// An opaque 32-bit sheet in the Targa loader's layout (red in the low
+// byte). The channels are multiples of the 5-6-5 steps, so the blit's
+// conversion to the screen is exact.
+inline SDL_Surface *MakeSheet(int width) {
+    SDL_Surface *s = SDL_CreateRGBSurface(0, width, kSheetRows, 32, 0xFF, 0xFF00, 0xFF0000, 0);
+    if (!s) return s;
+    for (int y = 0; y < kSheetRows; y++) {
+        Uint32 *row = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(s->pixels) + y * s->pitch);
+        for (int x = 0; x < width; x++) {
+            Uint16 v = SheetValue(x / 6, x % 6, y);
+            Uint32 r = (v >> 11) << 3, g = ((v >> 5) & 63) << 2, b = (v & 31) << 3;
+            row[x] = r | g << 8 | b << 16;
+        }
+    }
+    return s;
+}
+
+}  // namespace testutil
+
+#endif
