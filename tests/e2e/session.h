@@ -1,0 +1,289 @@
+// session.h: runs the real program binaries in a folder tree of the test's
+// making, with the console stand-in preloaded to play a script of presses,
+// and collects what came out: exit status, both streams, the stand-in's
+// log and the screenshots.
+#ifndef TOMO_E2E_SESSION_H
+#define TOMO_E2E_SESSION_H
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "screen.h"
+#include "targa.h"
+#include "testutil.h"
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+// The GP2X buttons as its SDL port numbers them.
+enum Button {
+    kStickUp = 0, kStickLeft = 2, kStickDown = 4, kStickRight = 6, kStart = 8,
+    kL = 10, kR = 11, kA = 12, kB = 13, kX = 14, kY = 15
+};
+
+enum class Flavour { Console, Desktop };
+
+inline const char *Binary(Flavour f) { return f == Flavour::Console ? TOMO_BIN_CONSOLE : TOMO_BIN_DESKTOP; }
+inline const char *Name(Flavour f) { return f == Flavour::Console ? "console" : "desktop"; }
+
+// What the user does, step by step, in the stand-in's script language.
+class Script {
+public:
+    Script &Press(int button) { return Line("press " + std::to_string(button)); }
+    Script &Release(int button) { return Line("release " + std::to_string(button)); }
+    // Press and let go, `times` times over.
+    Script &Tap(int button, int times = 1) {
+        for (int i = 0; i < times; i++) Press(button).Release(button);
+        return *this;
+    }
+    Script &Hold(int button, int ms) { return Line("hold " + std::to_string(button) + " " + std::to_string(ms)); }
+    Script &Key(const std::string &sym, int times = 1) {
+        for (int i = 0; i < times; i++) Line("keydown " + sym).Line("keyup " + sym);
+        return *this;
+    }
+    Script &KeyDown(const std::string &sym) { return Line("keydown " + sym); }
+    Script &KeyUp(const std::string &sym) { return Line("keyup " + sym); }
+    Script &Quit() { return Line("quit"); }
+    Script &Wait(int ms) { return Line("wait " + std::to_string(ms)); }
+    Script &Shot(const std::string &name) { return Line("shot " + name + ".bmp"); }
+    const std::string &text() const { return text_; }
+
+private:
+    Script &Line(const std::string &line) {
+        text_ += line + "\n";
+        return *this;
+    }
+    std::string text_;
+};
+
+struct Options {
+    std::string fail;              // TOMO_STANDIN_FAIL
+    bool as_nobody = false;        // run unprivileged (needs root)
+    bool font = true;              // put the font sheet in the start folder
+    int kill_after_s = 60;         // hard limit for the whole run
+    int script_grace_ms = 3000;    // how long the program may wait past the script
+};
+
+struct LogLine {
+    long ms;
+    std::string text;
+};
+
+// What one run of the program left behind.
+struct Run {
+    int exit_code = -1;            // -1 when it did not exit by itself
+    int signal = 0;
+    bool killed = false;           // hit kill_after_s
+    std::string out, err;
+    std::vector<LogLine> log;
+
+    bool Logged(const std::string &text) const { return Index(text) >= 0; }
+    // Position of the first log line that reads `text`, -1 for none.
+    int Index(const std::string &text, int from = 0) const {
+        for (size_t i = static_cast<size_t>(from); i < log.size(); i++)
+            if (log[i].text == text) return static_cast<int>(i);
+        return -1;
+    }
+    int Count(const std::string &prefix) const {
+        int n = 0;
+        for (const LogLine &l : log)
+            if (l.text.compare(0, prefix.size(), prefix) == 0) n++;
+        return n;
+    }
+    // Log texts that begin with one of the prefixes, in order.
+    std::vector<std::string> Texts(const std::vector<std::string> &prefixes) const {
+        std::vector<std::string> texts;
+        for (const LogLine &l : log)
+            for (const std::string &p : prefixes)
+                if (l.text.compare(0, p.size(), p) == 0) {
+                    texts.push_back(l.text);
+                    break;
+                }
+        return texts;
+    }
+    // Every directory listing printed to standard output, in order.
+    std::vector<std::vector<std::string>> Listings() const {
+        static const std::string mark = "\n\nSorted...\n";
+        std::vector<std::vector<std::string>> all;
+        size_t at = out.find(mark);
+        while (at != std::string::npos) {
+            size_t start = at + mark.size();
+            size_t next = out.find(mark, start);
+            std::stringstream chunk(out.substr(start, next == std::string::npos ? std::string::npos : next - start));
+            std::vector<std::string> names;
+            std::string name;
+            while (std::getline(chunk, name)) names.push_back(name);
+            all.push_back(names);
+            at = next;
+        }
+        return all;
+    }
+    std::string Summary() const {
+        std::string s = "exit " + std::to_string(exit_code) + " signal " + std::to_string(signal) +
+                        (killed ? " (killed)" : "") + "\nstderr:\n" + err + "log:\n";
+        for (const LogLine &l : log) s += std::to_string(l.ms) + " " + l.text + "\n";
+        return s;
+    }
+};
+
+// The font sheet decoded once for the screen reader.
+inline const Font *ReaderFont() {
+    static std::unique_ptr<Font> font = [] {
+        SDL_Surface *sheet = LoadTargaImage(TOMO_FONT);
+        if (sheet == nullptr) return std::unique_ptr<Font>();
+        std::unique_ptr<Font> f(new Font(sheet));
+        SDL_FreeSurface(sheet);
+        return f;
+    }();
+    return font.get();
+}
+
+inline bool RunningAsRoot() { return geteuid() == 0; }
+
+// A folder tree to browse and a place for the run's records. The tree is
+// open to everyone so that unprivileged runs can read it.
+class Session {
+public:
+    Session() : start_(tree_.path) {
+        fs::permissions(tree_.path, fs::perms::all & ~fs::perms::others_write & ~fs::perms::group_write);
+        fs::permissions(meta_.path, fs::perms::all);
+        fs::create_directories(ShotsDir());
+        fs::permissions(ShotsDir(), fs::perms::all);
+    }
+
+    std::string Root() const { return tree_.str(); }
+    std::string Path(const std::string &rel) const { return rel.empty() ? Root() : (tree_.path / rel).string(); }
+    std::string ShotsDir() const { return (meta_.path / "shots").string(); }
+
+    std::string Dir(const std::string &rel) {
+        fs::create_directories(Path(rel));
+        return Path(rel);
+    }
+    void File(const std::string &rel, const std::string &bytes = "") { testutil::WriteFile(Path(rel), bytes); }
+    void Fifo(const std::string &rel) { mkfifo(Path(rel).c_str(), 0644); }
+    // The working directory at launch (the font sheet goes there).
+    void StartIn(const std::string &rel) { start_ = Dir(rel); }
+    std::string Start() const { return start_.string(); }
+
+    Run Play(Flavour flavour, const Script &script, const Options &opt = Options()) {
+        if (opt.font) fs::copy_file(TOMO_FONT, start_ / "simplefont.tga", fs::copy_options::overwrite_existing);
+        std::string script_path = (meta_.path / "script").string();
+        std::string log_path = (meta_.path / "log").string();
+        testutil::WriteFile(script_path, script.text());
+        fs::remove(log_path);
+        Run run;
+        Spawn(flavour, opt, script_path, log_path, &run);
+        run.out = testutil::ReadFile((meta_.path / "stdout").string());
+        run.err = testutil::ReadFile((meta_.path / "stderr").string());
+        run.log = ReadLog(log_path);
+        return run;
+    }
+
+    // A screenshot the script took, read back.
+    Screen Shot(const std::string &name) const {
+        Screen s;
+        std::string error;
+        s.Load(ShotsDir() + "/" + name + ".bmp", &error);
+        return s;
+    }
+
+private:
+    std::vector<std::string> Environment(const Options &opt, const std::string &script_path,
+                                         const std::string &log_path) const {
+        return {
+            "PATH=/usr/bin:/bin",
+            "HOME=" + meta_.str(),
+            std::string("LD_PRELOAD=") + TOMO_STANDIN,
+            "SDL_VIDEODRIVER=dummy",
+            "SDL_AUDIODRIVER=dummy",
+            "TOMO_STANDIN_SCRIPT=" + script_path,
+            "TOMO_STANDIN_LOG=" + log_path,
+            "TOMO_STANDIN_OUT=" + ShotsDir(),
+            "TOMO_STANDIN_TIMEOUT_MS=" + std::to_string(opt.script_grace_ms),
+            "TOMO_STANDIN_FAIL=" + opt.fail,
+        };
+    }
+
+    void Spawn(Flavour flavour, const Options &opt, const std::string &script_path,
+               const std::string &log_path, Run *run) {
+        // Everything the child needs is made before fork: after it only
+        // async-signal-safe calls are allowed.
+        std::vector<std::string> env = Environment(opt, script_path, log_path);
+        std::vector<char *> envp;
+        for (std::string &e : env) envp.push_back(&e[0]);
+        envp.push_back(nullptr);
+        std::string bin = Binary(flavour);
+        char *argv[] = {&bin[0], nullptr};
+        std::string start = start_.string();
+        int out = open((meta_.path / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        int err = open((meta_.path / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        uid_t uid = 65534;
+        gid_t gid = 65534;
+        if (const passwd *pw = getpwnam("nobody")) uid = pw->pw_uid, gid = pw->pw_gid;
+
+        pid_t pid = fork();
+        if (pid == 0) {
+            if (chdir(start.c_str()) != 0) _exit(126);
+            dup2(in, 0);
+            dup2(out, 1);
+            dup2(err, 2);
+            if (opt.as_nobody && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
+                _exit(125);
+            execve(argv[0], argv, envp.data());
+            _exit(127);
+        }
+        close(out);
+        close(err);
+        close(in);
+        Wait(pid, opt.kill_after_s, run);
+    }
+
+    static void Wait(pid_t pid, int kill_after_s, Run *run) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kill_after_s);
+        int status = 0;
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                run->killed = true;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        if (WIFEXITED(status)) run->exit_code = WEXITSTATUS(status);
+        if (WIFSIGNALED(status)) run->signal = WTERMSIG(status);
+    }
+
+    static std::vector<LogLine> ReadLog(const std::string &path) {
+        std::vector<LogLine> lines;
+        std::stringstream in(testutil::ReadFile(path));
+        std::string line;
+        while (std::getline(in, line)) {
+            size_t space = line.find(' ');
+            if (space == std::string::npos) continue;
+            lines.push_back(LogLine{std::stol(line.substr(0, space)), line.substr(space + 1)});
+        }
+        return lines;
+    }
+
+    testutil::TempDir tree_, meta_;
+    fs::path start_;
+};
+
+}  // namespace e2e
+
+#endif
