@@ -1,1 +1,285 @@
-/* placeholder until this file is written */
+/* linebreak.cpp: cutting the text into wrapped lines of at most TEXT_COLS
+ * characters. GetLine, the page view and the measuring pass all go through
+ * ReadWrappedLine, so a recorded offset always starts the same line. */
+#include <fcntl.h>
+#include <limits.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "viewer.h"
+
+/* The counters of one line while its bytes come in one at a time. */
+typedef struct lineCut {
+    int charcnt;             /* characters stored so far */
+    int64_t bytecnt;         /* bytes consumed, stored or not */
+    int last_spc_idx;        /* index in the line of the last space, or -1 */
+    int64_t last_bytecnt;    /* bytes consumed before that space, or -1 */
+    int eol;                 /* the line ended at a line feed */
+    int done;
+} LineCut;
+
+static void StartCut(LineCut *cut)
+{
+    cut->charcnt = 0;
+    cut->bytecnt = 0;
+    cut->last_spc_idx = -1;
+    cut->last_bytecnt = -1;
+    cut->eol = 0;
+    cut->done = 0;
+}
+
+/* c is the next byte of the text, or -1 when none could be read. */
+static void FeedByte(LineCut *cut, int c, char *str)
+{
+    if (c < 0) {
+        cut->done = 1;
+        return;
+    }
+    cut->bytecnt++;
+    if (c == '\r')
+        return;
+    if (c == '\n') {
+        cut->done = 1;
+        cut->eol = 1;
+        return;
+    }
+    if (str)
+        str[cut->charcnt] = (char)c;
+    if (c == ' ') {
+        cut->last_spc_idx = cut->charcnt;
+        cut->last_bytecnt = cut->bytecnt - 1;
+    }
+    cut->charcnt++;
+    if (cut->charcnt == TEXT_COLS)
+        cut->done = 1;
+}
+
+/* Ends str where the line is cut and returns the bytes that belong to it.
+ * A line that did not end at a line feed gives back everything after its
+ * last space, so the next line starts right after that space. */
+static int64_t FinishCut(const LineCut *cut, char *str)
+{
+    int end = cut->charcnt;
+    int64_t advance = cut->bytecnt;
+
+    if (cut->last_spc_idx >= 0 && !cut->eol) {
+        end = cut->last_spc_idx;
+        advance = cut->last_bytecnt + 1;
+    }
+    if (str)
+        str[end] = '\0';
+    return advance;
+}
+
+/* Keeps the unread bytes and fills the rest of the block from the file. */
+static void Refill(LineReader *r)
+{
+    size_t want;
+    size_t got;
+
+    if (r->at_end)
+        return;
+    if (r->pos > 0) {
+        memmove(r->buf, r->buf + r->pos, (size_t)(r->len - r->pos));
+        r->base += r->pos;
+        r->len -= r->pos;
+        r->pos = 0;
+    }
+    want = (size_t)(r->cap - r->len);
+    if (want == 0)
+        return;
+    got = fread(r->buf + r->len, 1, want, r->fp);
+    r->len += (int)got;
+    /* fread only comes back short at the end or on an error, and a read
+     * error ends the line like the end of the file */
+    if (got < want)
+        r->at_end = 1;
+}
+
+static int NextByte(LineReader *r)
+{
+    if (r->pos == r->len)
+        Refill(r);
+    if (r->pos == r->len)
+        return -1;
+    return (unsigned char)r->buf[r->pos++];
+}
+
+/* Goes back to offset: from the block when it still holds it, otherwise
+ * by seeking (a line that spans more than a block). */
+static void SeekTo(LineReader *r, int64_t offset)
+{
+    if (offset >= r->base && offset <= r->base + r->len) {
+        r->pos = (int)(offset - r->base);
+        return;
+    }
+    r->base = offset;
+    r->len = 0;
+    r->pos = 0;
+    r->at_end = 0;
+    if (offset > LONG_MAX || fseek(r->fp, (long)offset, SEEK_SET) != 0)
+        r->at_end = 1;
+}
+
+static int LastSpace(const char *p, int n)
+{
+    int i;
+
+    for (i = n - 1; i >= 0; i--) {
+        if (p[i] == ' ')
+            return i;
+    }
+    return -1;
+}
+
+/* The usual lines in one step, straight from the block: a line that ends
+ * at LF or CR LF before the width, or reaches the width (or the end of the
+ * text) without any CR or LF. Gives 0 and consumes nothing for anything
+ * else, which the byte-by-byte cut then handles. */
+static int CutFromBlock(LineReader *r, char *str)
+{
+    const char *p;
+    const char *lf;
+    const char *cr;
+    int avail;
+    int n;
+    int end;
+    int advance;
+
+    if (r->len - r->pos < TEXT_COLS)
+        Refill(r);
+    avail = r->len - r->pos;
+    if (avail == 0 || (avail < TEXT_COLS && !r->at_end))
+        return 0;
+    p = r->buf + r->pos;
+    n = avail < TEXT_COLS ? avail : TEXT_COLS;
+    lf = (const char *)memchr(p, '\n', (size_t)n);
+    end = lf ? (int)(lf - p) : n;
+    cr = (const char *)memchr(p, '\r', (size_t)end);
+    if (cr) {
+        end = (int)(cr - p);
+        if (end + 1 >= avail || p[end + 1] != '\n')
+            return 0;
+        advance = end + 2;
+    } else if (lf) {
+        advance = end + 1;
+    } else {
+        advance = n;
+        end = LastSpace(p, n);
+        if (end >= 0)
+            advance = end + 1;
+        else
+            end = n;
+    }
+    if (str) {
+        memcpy(str, p, (size_t)end);
+        str[end] = '\0';
+    }
+    r->pos += advance;
+    return 1;
+}
+
+static int CutByteByByte(LineReader *r, char *str)
+{
+    int64_t start = LineReaderOffset(r);
+    LineCut cut;
+
+    StartCut(&cut);
+    while (!cut.done)
+        FeedByte(&cut, NextByte(r), str);
+    if (cut.bytecnt == 0) {
+        if (str)
+            str[0] = '\0';
+        return 0;
+    }
+    SeekTo(r, start + FinishCut(&cut, str));
+    return 1;
+}
+
+/* Only a regular file is read: a named pipe or a device would stall the
+ * open or never come to an end. */
+static FILE *OpenText(const char *path)
+{
+    struct stat st;
+    FILE *fp;
+    int fd = open(path, O_RDONLY | O_NONBLOCK);
+
+    if (fd < 0)
+        return NULL;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return NULL;
+    }
+    fp = fdopen(fd, "r");
+    if (!fp)
+        close(fd);
+    return fp;
+}
+
+int OpenLineReader(LineReader *r, const char *path, int64_t offset,
+                   char *buf, int cap)
+{
+    r->fp = NULL;
+    if (offset < 0 || offset > LONG_MAX || cap < 1)
+        return 0;
+    r->fp = OpenText(path);
+    if (!r->fp)
+        return 0;
+    /* the block is the buffer; stdio's own would only add a copy */
+    setvbuf(r->fp, NULL, _IONBF, 0);
+    if (offset > 0 && fseek(r->fp, (long)offset, SEEK_SET) != 0) {
+        fclose(r->fp);
+        r->fp = NULL;
+        return 0;
+    }
+    r->buf = buf;
+    r->cap = cap;
+    r->base = offset;
+    r->len = 0;
+    r->pos = 0;
+    r->at_end = 0;
+    return 1;
+}
+
+int ReadWrappedLine(LineReader *r, char *str)
+{
+    if (CutFromBlock(r, str))
+        return 1;
+    return CutByteByByte(r, str);
+}
+
+int64_t LineReaderOffset(const LineReader *r)
+{
+    return r->base + r->pos;
+}
+
+void CloseLineReader(LineReader *r)
+{
+    if (r->fp)
+        fclose(r->fp);
+    r->fp = NULL;
+}
+
+int GetLine(char *str)
+{
+    char block[PAGE_BLOCK_SIZE];
+    LineReader r;
+    int result;
+    int64_t next;
+
+    str[0] = '\0';
+    if (!OpenLineReader(&r, filename, cur_offset, block, PAGE_BLOCK_SIZE))
+        return 0;
+    result = ReadWrappedLine(&r, str);
+    next = LineReaderOffset(&r);
+    CloseLineReader(&r);
+    /* past what an offset can hold (only a text of 2 GiB or more gets
+     * here): stop as at the end */
+    if (next > INT32_MAX) {
+        str[0] = '\0';
+        return 0;
+    }
+    cur_offset = (int32_t)next;
+    return result;
+}

@@ -3,12 +3,37 @@
 #ifndef TOMO_VIEWER_H
 #define TOMO_VIEWER_H
 
+#include <stdio.h>
+
 #include "tomo.h"
 
 /* Line breaker: one wrapped line of at most TEXT_COLS characters from
  * cur_offset of filename into str (LINE_BUF_SIZE bytes); 1 for a line
- * (maybe empty), 0 at the end of the text or when the text cannot be read. */
+ * (maybe empty), 0 at the end of the text or when the text cannot be read
+ * (then cur_offset stays where it was). */
 int GetLine(char *str);
+
+/* The one routine that cuts wrapped lines, shared by GetLine, the page
+ * view and the measuring pass, reading the text through a block buffer
+ * that belongs to the caller. Plain data; the functions below use it. */
+typedef struct lineReader {
+    FILE *fp;                /* the text, opened by OpenLineReader */
+    char *buf;               /* caller's block buffer */
+    int cap;                 /* its size in bytes, at least 1 */
+    int64_t base;            /* file offset of buf[0] */
+    int len;                 /* bytes of buf holding file data */
+    int pos;                 /* next byte to cut, index into buf */
+    int at_end;              /* nothing follows base + len in the file */
+} LineReader;
+
+/* 1 when path could be opened and positioned at offset (offset >= 0). */
+int OpenLineReader(LineReader *r, const char *path, int64_t offset,
+                   char *buf, int cap);
+/* GetLine's cut from the reader's offset: 1 and the line in str (which may
+ * be NULL when only the offsets matter), or 0 at the end of the text. */
+int ReadWrappedLine(LineReader *r, char *str);
+int64_t LineReaderOffset(const LineReader *r);
+void CloseLineReader(LineReader *r);
 
 /* Line index file. Called after the measuring pass formatted its progress
  * text into status, every PROGRESS_EVERY lines. */

@@ -1,0 +1,166 @@
+// navigation_test.cpp: the six moves over a measured text whose line k
+// starts at byte 8k, with the lookups and stores they make.
+#include "viewertest.h"
+
+using testutil::ReadWords;
+using testutil::Words;
+using viewertest::NumberedLines;
+using viewertest::ViewerTest;
+
+namespace {
+
+enum Move { DOWN, UP, DOWN15, UP15, BEGIN, END };
+const int UNCHANGED = -100;  // the saved word is left as the test set it
+const int32_t SENTINEL = 12345;
+
+struct MoveCase {
+    const char *name;
+    int lines, line, extra;
+    Move move;
+    int want_line;
+    int want_saved;  // or UNCHANGED
+    int want_opens;  // of the index file: one per lookup, one per store
+};
+
+void Do(Move m) {
+    switch (m) {
+    case DOWN: MoveDownOneLine(); break;
+    case UP: MoveUpOneLine(); break;
+    case DOWN15: MoveDown15Lines(); break;
+    case UP15: MoveUp15Lines(); break;
+    case BEGIN: MoveToBeginning(); break;
+    case END: MoveToEnd(); break;
+    }
+}
+
+class Navigation : public ViewerTest {
+protected:
+    // A measured text of n lines with the page at line `line`.
+    void Open(int lines, int line, int extra) {
+        Pick("t.txt", NumberedLines(lines));
+        Load();
+        ASSERT_EQ(num_lines, lines);
+        std::vector<int32_t> words = ReadWords(IndexPath());
+        words[0] = SENTINEL;
+        testutil::WriteFile(IndexPath(), Words(words));
+        cur_line = line;
+        top_of_page_offset = 8 * line;
+        cur_offset = 7777;  // as the page view leaves it
+        extra_lines_skipped = extra;
+    }
+    int32_t Saved() { return ReadWords(IndexPath())[0]; }
+};
+
+class MoveTable : public Navigation, public ::testing::WithParamInterface<MoveCase> {};
+
+TEST_P(MoveTable, MovesStoresAndLooksUp) {
+    const MoveCase &c = GetParam();
+    Open(c.lines, c.line, c.extra);
+    WatchOpens(IndexPath());
+    Do(c.move);
+    EXPECT_EQ(OpenCount(), c.want_opens);
+    WatchOpens("");
+    EXPECT_EQ(cur_line, c.want_line);
+    EXPECT_EQ(top_of_page_offset, 8 * c.want_line);
+    EXPECT_EQ(cur_offset, top_of_page_offset);
+    EXPECT_EQ(Saved(), c.want_saved == UNCHANGED ? SENTINEL : c.want_saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, MoveTable,
+    ::testing::Values(
+        MoveCase{"DownToLast", 100, 98, 0, DOWN, 99, 99, 2},
+        MoveCase{"DownAtLastDoesNothing", 100, 99, 0, DOWN, 99, UNCHANGED, 0},
+        MoveCase{"DownSkipStopsAtLast", 100, 95, 10, DOWN, 99, 99, 2},
+        MoveCase{"DownSkips", 100, 10, 3, DOWN, 14, 14, 2},
+        MoveCase{"UpSkipStopsAtZero", 100, 3, 10, UP, 0, 0, 2},
+        MoveCase{"UpOne", 100, 3, 0, UP, 2, 2, 2},
+        MoveCase{"UpAtZeroDoesNothing", 100, 0, 0, UP, 0, UNCHANGED, 0},
+        MoveCase{"Up15AtZeroDoesNothing", 100, 0, 0, UP15, 0, UNCHANGED, 0},
+        MoveCase{"Down15", 20, 0, 0, DOWN15, 15, 15, 30},
+        MoveCase{"Down15ToLastThenStill", 20, 15, 0, DOWN15, 19, 19, 8},
+        MoveCase{"Down15AtFullRepeat", 1000, 0, 10, DOWN15, 165, 165, 30},
+        MoveCase{"Up15", 100, 50, 0, UP15, 35, 35, 30},
+        MoveCase{"Up15PastZero", 100, 5, 0, UP15, 0, 0, 10},
+        MoveCase{"Beginning", 100, 50, 0, BEGIN, 0, 0, 2},
+        MoveCase{"EndPutsLastLineOnTop", 100, 50, 0, END, 99, 99, 2},
+        MoveCase{"EndWhenThereStillStores", 100, 99, 0, END, 99, 99, 2},
+        MoveCase{"BeginningWhenThereStillStores", 100, 0, 0, BEGIN, 0, 0, 2},
+        MoveCase{"OneLineDown", 1, 0, 0, DOWN, 0, UNCHANGED, 0},
+        MoveCase{"OneLineUp", 1, 0, 10, UP, 0, UNCHANGED, 0},
+        MoveCase{"OneLineDown15", 1, 0, 10, DOWN15, 0, UNCHANGED, 0},
+        MoveCase{"OneLineUp15", 1, 0, 0, UP15, 0, UNCHANGED, 0},
+        MoveCase{"OneLineBeginning", 1, 0, 0, BEGIN, 0, 0, 2},
+        MoveCase{"OneLineEnd", 1, 0, 0, END, 0, 0, 2}),
+    [](const ::testing::TestParamInfo<MoveCase> &info) { return info.param.name; });
+
+TEST_F(Navigation, SecondDown15MovesFourStepsOnly) {
+    Open(20, 0, 0);
+    MoveDown15Lines();
+    MoveDown15Lines();
+    EXPECT_EQ(cur_line, 19);
+    EXPECT_EQ(Saved(), 19);
+}
+
+TEST_F(Navigation, EmptyText) {
+    Pick("e.txt", "");
+    Load();
+    WatchOpens(IndexPath());
+    for (Move m : {DOWN, UP, DOWN15, UP15}) Do(m);
+    EXPECT_EQ(OpenCount(), 0);
+    WatchOpens("");
+    EXPECT_EQ(cur_line, 0);
+    MoveToEnd();
+    EXPECT_EQ(cur_line, -1);
+    EXPECT_EQ(top_of_page_offset, 0);
+    EXPECT_EQ(Saved(), -1);
+    MoveToBeginning();
+    EXPECT_EQ(cur_line, 0);
+    EXPECT_EQ(Saved(), 0);
+}
+
+TEST_F(Navigation, WithoutIndexTheLineChangesButThePageStays) {
+    Pick("t.txt", NumberedLines(50));
+    testutil::fs::create_directory(dir / ".t.txt.tomo");  // no index can be made
+    Load();
+    ASSERT_EQ(num_lines, 0);
+    cur_line = 5;
+    top_of_page_offset = 40;
+    MoveUpOneLine();
+    EXPECT_EQ(cur_line, 4);
+    EXPECT_EQ(top_of_page_offset, 40);
+    MoveDownOneLine();
+    MoveDown15Lines();
+    EXPECT_EQ(cur_line, 4);
+    MoveToBeginning();
+    EXPECT_EQ(cur_line, 0);
+    EXPECT_EQ(top_of_page_offset, 40);
+    EXPECT_EQ(cur_offset, 40);
+    EXPECT_TRUE(testutil::fs::is_directory(dir / ".t.txt.tomo"));
+}
+
+TEST_F(Navigation, MissingOffsetKeepsThePageAndStoresNothing) {
+    Open(100, 10, 0);
+    // an index cut short after it was loaded: line 50 has no word any more
+    std::string bytes = testutil::ReadFile(IndexPath());
+    testutil::WriteFile(IndexPath(), bytes.substr(0, 4 * (2 + 30)));
+    MoveDown15Lines();  // lines 11..25 exist
+    EXPECT_EQ(cur_line, 25);
+    EXPECT_EQ(top_of_page_offset, 8 * 25);
+    MoveToEnd();
+    EXPECT_EQ(cur_line, 99);
+    EXPECT_EQ(top_of_page_offset, 8 * 25);
+    EXPECT_EQ(Saved(), 25);
+}
+
+TEST_F(Navigation, EachStepReadsTheRepeatSpeedAnew) {
+    Open(1000, 500, 2);
+    MoveUpOneLine();
+    EXPECT_EQ(cur_line, 497);
+    extra_lines_skipped = 0;
+    MoveUpOneLine();
+    EXPECT_EQ(cur_line, 496);
+    EXPECT_EQ(top_of_page_offset, 8 * 496);
+}
+
+}  // namespace
