@@ -82,6 +82,12 @@ enum {
     REPEAT_PERIOD_MS = 150,  /* auto-repeat tick */
     PROGRESS_EVERY = 100,    /* lines between progress messages */
 
+    MEASURE_BLOCK_SIZE = 65536, /* bytes read at once while measuring */
+    PAGE_BLOCK_SIZE = 1024,  /* bytes read at once for a page or one line */
+    INDEX_WORD_SIZE = 4,     /* bytes of one line index file word */
+    INDEX_HEADER_WORDS = 2,  /* saved line and line count before the offsets */
+    INDEX_COUNT_WORD = 1,    /* word number of the line count */
+
     CUR_PATH_SIZE = 100,     /* curPath and the path composed on a move */
     NAME_SIZE = 256,         /* an entry name and its NUL */
     FILENAME_SIZE = 356,     /* 99 + "/" + 255 + NUL */
