@@ -83,7 +83,7 @@ struct LogLine {
 };
 
 // What one run of the program left behind.
-struct Run {
+struct Outcome {
     int exit_code = -1;            // -1 when it did not exit by itself
     int signal = 0;
     bool killed = false;           // hit kill_after_s
@@ -131,6 +131,26 @@ struct Run {
         }
         return all;
     }
+    // For each event the program took while waiting, the frames it drew
+    // before it took the next one.
+    std::vector<int> FramesAfterEachEvent() const {
+        std::vector<int> frames;
+        for (const LogLine &l : log) {
+            if (l.text.compare(0, 4, "got ") == 0) frames.push_back(0);
+            else if (l.text == "frame" && !frames.empty()) frames.back()++;
+        }
+        return frames;
+    }
+    // Button-down events of `button` that the program took while waiting:
+    // the script's presses and the auto-repeat's.
+    int Delivered(int button) const {
+        return Count("got press " + std::to_string(button) + " #") +
+               Count("got repeat " + std::to_string(button) + " #");
+    }
+    bool WentToMenu() const {
+        int at = Index("chdir /usr/gp2x");
+        return at >= 0 && Index("execl /usr/gp2x/gp2xmenu /usr/gp2x/gp2xmenu", at) > at;
+    }
     std::string Summary() const {
         std::string s = "exit " + std::to_string(exit_code) + " signal " + std::to_string(signal) +
                         (killed ? " (killed)" : "") + "\nstderr:\n" + err + "log:\n";
@@ -149,6 +169,21 @@ inline const Font *ReaderFont() {
         return f;
     }();
     return font.get();
+}
+
+// A list row as the file dialog draws it: the "D" mark, then the name in
+// its 51 columns.
+inline std::string Entry(const std::string &name, bool dir = false) {
+    return (dir ? "D " : "  ") + name.substr(0, 51);
+}
+
+// The whole list screen: heading, the entries from the selected one on,
+// a blank status row.
+inline std::vector<std::string> ListScreen(const std::string &path, std::vector<std::string> entries) {
+    std::vector<std::string> rows(kRows, "");
+    rows[0] = "Dir:" + path.substr(0, 49);
+    for (size_t i = 0; i < entries.size() && i < 14; i++) rows[i + 1] = entries[i];
+    return rows;
 }
 
 inline bool RunningAsRoot() { return geteuid() == 0; }
@@ -178,13 +213,13 @@ public:
     void StartIn(const std::string &rel) { start_ = Dir(rel); }
     std::string Start() const { return start_.string(); }
 
-    Run Play(Flavour flavour, const Script &script, const Options &opt = Options()) {
+    Outcome Play(Flavour flavour, const Script &script, const Options &opt = Options()) {
         if (opt.font) fs::copy_file(TOMO_FONT, start_ / "simplefont.tga", fs::copy_options::overwrite_existing);
         std::string script_path = (meta_.path / "script").string();
         std::string log_path = (meta_.path / "log").string();
         testutil::WriteFile(script_path, script.text());
         fs::remove(log_path);
-        Run run;
+        Outcome run;
         Spawn(flavour, opt, script_path, log_path, &run);
         run.out = testutil::ReadFile((meta_.path / "stdout").string());
         run.err = testutil::ReadFile((meta_.path / "stderr").string());
@@ -198,6 +233,16 @@ public:
         std::string error;
         s.Load(ShotsDir() + "/" + name + ".bmp", &error);
         return s;
+    }
+
+    // Its 16 text rows. A missing shot or font sheet reads as 16 rows that
+    // say so, which fail every comparison and can still be indexed.
+    std::vector<std::string> Rows(const std::string &name) const {
+        const Font *font = ReaderFont();
+        Screen s = Shot(name);
+        if (font == nullptr) return std::vector<std::string>(kRows, "<no font sheet>");
+        if (!s.loaded()) return std::vector<std::string>(kRows, "<no shot " + name + ">");
+        return s.Rows(*font);
     }
 
 private:
@@ -218,7 +263,7 @@ private:
     }
 
     void Spawn(Flavour flavour, const Options &opt, const std::string &script_path,
-               const std::string &log_path, Run *run) {
+               const std::string &log_path, Outcome *run) {
         // Everything the child needs is made before fork: after it only
         // async-signal-safe calls are allowed.
         std::vector<std::string> env = Environment(opt, script_path, log_path);
@@ -252,7 +297,7 @@ private:
         Wait(pid, opt.kill_after_s, run);
     }
 
-    static void Wait(pid_t pid, int kill_after_s, Run *run) {
+    static void Wait(pid_t pid, int kill_after_s, Outcome *run) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kill_after_s);
         int status = 0;
         while (waitpid(pid, &status, WNOHANG) == 0) {
