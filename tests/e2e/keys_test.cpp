@@ -1,0 +1,94 @@
+// keys_test.cpp: the desktop flavour's keyboard, which stands in for the
+// console's buttons, and the console flavour, which knows no keys.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "session.h"
+
+namespace {
+
+using namespace e2e;
+
+class Keyboard : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT; }
+    Session session;
+};
+
+std::string F(int k) {
+    char name[16];
+    snprintf(name, sizeof name, "f%02d", k);
+    return name;
+}
+
+TEST_F(Keyboard, ArrowAndPageKeysMoveLikeTheStickAndShoulders) {
+    // "..", f01..f18, simplefont.tga: 20 entries
+    for (int k = 1; k <= 18; k++) session.File(F(k));
+    Script s;
+    s.Key("Down", 3).Shot("down3");
+    s.Key("PageDown").Shot("pagedown");
+    s.Key("Home").Shot("home");
+    s.Key("End").Shot("end");
+    s.Key("PageUp").Shot("pageup");
+    s.Key("Up").Shot("up");
+    s.Key("Escape");
+
+    Outcome run = session.Play(Flavour::Desktop, s);
+
+    EXPECT_EQ(run.exit_code, 0) << run.Summary();
+    EXPECT_TRUE(run.WentToMenu());
+    struct {
+        const char *shot;
+        std::string row1;
+    } table[] = {
+        {"down3", Entry(F(3))}, {"pagedown", Entry(F(18))}, {"home", Entry("..", true)},
+        {"end", Entry("simplefont.tga")}, {"pageup", Entry(F(4))}, {"up", Entry(F(3))},
+    };
+    for (const auto &row : table) EXPECT_EQ(session.Rows(row.shot)[1], row.row1) << row.shot;
+    EXPECT_EQ(session.Rows("end"), ListScreen(session.Root(), {Entry("simplefont.tga")}));
+}
+
+TEST_F(Keyboard, ReturnEntersAFolderAndEscapeLeaves) {
+    session.Dir("sub");
+    session.File("sub/inner.txt");
+    // "..", simplefont.tga, sub
+    Script s;
+    s.Key("Down", 2).Key("Return").Shot("in_sub");
+    s.Key("Return").Shot("back");
+    s.KeyDown("Escape");
+
+    Outcome run = session.Play(Flavour::Desktop, s);
+
+    EXPECT_EQ(run.exit_code, 0) << run.Summary();
+    EXPECT_TRUE(run.WentToMenu());
+    EXPECT_EQ(session.Rows("in_sub"), ListScreen(session.Path("sub"), {Entry("..", true), Entry("inner.txt")}));
+    EXPECT_EQ(session.Rows("back"),
+              ListScreen(session.Root(), {Entry("..", true), Entry("simplefont.tga"), Entry("sub", true)}));
+    EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got keydown 27") << "Escape ends at once";
+}
+
+TEST_F(Keyboard, AKeyThatStandsForNoButtonOnlyCostsAFrame) {
+    Outcome run = session.Play(Flavour::Desktop, Script().Key("F5").Key("q").Shot("same").Key("Escape"));
+    EXPECT_EQ(run.exit_code, 0) << run.Summary();
+    EXPECT_EQ(session.Rows("same"), ListScreen(session.Root(), {Entry("..", true), Entry("simplefont.tga")}));
+    EXPECT_EQ(run.FramesAfterEachEvent(), (std::vector<int>{1, 1, 1, 1, 0}));
+}
+
+TEST_F(Keyboard, TheConsoleFlavourIgnoresKeys) {
+    session.Dir("sub");
+    Script s;
+    s.Key("Down").Key("End").Key("Return").Key("Escape").Shot("unmoved");
+    s.Tap(kA);
+
+    Outcome run = session.Play(Flavour::Console, s);
+
+    EXPECT_EQ(run.exit_code, 0) << run.Summary();
+    EXPECT_TRUE(run.WentToMenu());
+    EXPECT_EQ(session.Rows("unmoved"),
+              ListScreen(session.Root(), {Entry("..", true), Entry("simplefont.tga"), Entry("sub", true)}));
+    EXPECT_EQ(run.Count("got keydown"), 4);
+    EXPECT_EQ(run.Listings().size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+// startup_test.cpp: starting and ending the real program: start-up
+// failures, a missing font sheet, quit requests in the two flavours, and
+// the way out to the console's menu program.
+#include <gtest/gtest.h>
+
+#include "session.h"
+
+namespace {
+
+using namespace e2e;
+
+class Starting : public ::testing::TestWithParam<Flavour> {
+protected:
+    void SetUp() override {
+        ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT;
+        session.Dir("d");
+        // the start folder lists "..", d, simplefont.tga
+    }
+    Outcome Play(const Script &script, const Options &opt = Options()) {
+        Outcome run = session.Play(GetParam(), script, opt);
+        EXPECT_FALSE(run.killed) << run.Summary();
+        return run;
+    }
+    static Options Failing(const std::string &fault) {
+        Options opt;
+        opt.fail = fault;
+        return opt;
+    }
+    // A failed start: status 1, nothing drawn, nothing listed, no menu.
+    static void ExpectStartFailed(const Outcome &run) {
+        EXPECT_EQ(run.exit_code, 1) << run.Summary();
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.Count("frame"), 0) << run.Summary();
+        EXPECT_FALSE(run.Logged("execl /usr/gp2x/gp2xmenu /usr/gp2x/gp2xmenu"));
+    }
+
+    Session session;
+};
+
+INSTANTIATE_TEST_SUITE_P(Flavours, Starting, ::testing::Values(Flavour::Console, Flavour::Desktop),
+                         [](const ::testing::TestParamInfo<Flavour> &p) { return std::string(Name(p.param)); });
+
+TEST_P(Starting, AOrStartInTheListLeavesForTheMenuAtOnce) {
+    for (int button : {kA, kStart}) {
+        Outcome run = Play(Script().Tap(kStickDown).Press(button).Release(button));
+        EXPECT_EQ(run.exit_code, 0) << run.Summary();
+        EXPECT_TRUE(run.WentToMenu()) << run.Summary();
+        EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got press " + std::to_string(button) + " #1")
+            << "no frame after the press that ends the program\n" << run.Summary();
+        EXPECT_FALSE(run.Logged("step release " + std::to_string(button)));
+        EXPECT_TRUE(run.Logged("joystick close"));
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+TEST_P(Starting, SDLFailingToStartEndsWithStatusOneAndNoMessage) {
+    Outcome run = Play(Script().Tap(kA), Failing("SDL_Init"));
+    ExpectStartFailed(run);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_P(Starting, NoVideoModeEndsWithStatusOneAndAMessage) {
+    Outcome run = Play(Script().Tap(kA), Failing("SDL_SetVideoMode"));
+    ExpectStartFailed(run);
+    EXPECT_EQ(run.err.rfind("Couldn't set video mode: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("standin: no video mode 320x240x16"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.back(), '\n');
+}
+
+TEST_P(Starting, AMissingFontSheetIsReportedAndTheProgramRunsWithoutText) {
+    Options opt;
+    opt.font = false;
+    Outcome run = Play(Script().Shot("no_text").Tap(kStickDown).Shot("moved").Tap(kA), opt);
+    EXPECT_EQ(run.exit_code, 0) << run.Summary();
+    EXPECT_TRUE(run.WentToMenu());
+    EXPECT_EQ(run.err, "LoadTargaImage: could not open file ./simplefont.tga\n");
+    EXPECT_EQ(run.out, "\n\nSorted...\n..\nd\n");
+    for (const char *shot : {"no_text", "moved"}) {
+        EXPECT_EQ(session.Rows(shot), std::vector<std::string>(kRows, "")) << shot;
+        EXPECT_TRUE(session.Shot(shot).Highlighted()) << shot << ": the bar is drawn all the same";
+    }
+}
+
+TEST_P(Starting, TheStandInEndsAProgramLeftWaitingPastTheScript) {
+    Options opt;
+    opt.script_grace_ms = 300;
+    Outcome run = Play(Script().Tap(kStickDown), opt);
+    EXPECT_EQ(run.exit_code, 97) << run.Summary();
+    EXPECT_TRUE(run.Logged("standin: script ended"));
+    EXPECT_EQ(run.Listings().size(), 1u) << "standard output is flushed before the stand-in ends it";
+}
+
+TEST(ConsoleStart, WithoutAJoystickItEndsWithStatusOne) {
+    Session session;
+    Options opt;
+    opt.fail = "nojoystick";
+    Outcome run = session.Play(Flavour::Console, Script().Tap(kA), opt);
+    EXPECT_EQ(run.exit_code, 1) << run.Summary();
+    EXPECT_EQ(run.err, "Couldn't open the joystick: standin: there is no joystick 0\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.Count("frame"), 0);
+}
+
+TEST(DesktopStart, WithoutAJoystickItRunsOnTheKeyboard) {
+    ASSERT_NE(ReaderFont(), nullptr);
+    Session session;
+    session.Dir("d");
+    Options opt;
+    opt.fail = "nojoystick";
+    Outcome run = session.Play(Flavour::Desktop, Script().Key("Down").Shot("moved").Key("Escape"), opt);
+    EXPECT_EQ(run.exit_code, 0) << run.Summary();
+    EXPECT_TRUE(run.WentToMenu());
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(session.Rows("moved"), ListScreen(session.Root(), {Entry("d", true), Entry("simplefont.tga")}));
+    EXPECT_FALSE(run.Logged("joystick close")) << "no joystick was opened";
+}
+
+TEST(ConsoleQuit, AQuitRequestIsIgnoredWithOneFrame) {
+    ASSERT_NE(ReaderFont(), nullptr);
+    Session session;
+    session.Dir("d");
+    Outcome run = session.Play(Flavour::Console, Script().Quit().Shot("after_quit").Tap(kStickDown).Shot("moved").Tap(kA));
+    EXPECT_EQ(run.exit_code, 0) << run.Summary();
+    EXPECT_TRUE(run.WentToMenu());
+    EXPECT_EQ(run.Texts({"got ", "frame"}),
+              (std::vector<std::string>{"frame", "got quit", "frame", "got press 4 #1", "frame", "got release 4",
+                                        "frame", "got press 12 #1"}));
+    std::vector<std::string> start = ListScreen(session.Root(), {Entry("..", true), Entry("d", true), Entry("simplefont.tga")});
+    EXPECT_EQ(session.Rows("after_quit"), start);
+    EXPECT_EQ(session.Rows("moved")[1], Entry("d", true));
+    EXPECT_EQ(run.Listings().size(), 1u) << "the quit request did not re-read the folder";
+}
+
+TEST(DesktopQuit, AQuitRequestEndsTheProgramLikeA) {
+    Session session;
+    Outcome run = session.Play(Flavour::Desktop, Script().Tap(kStickDown).Quit().Shot("never"));
+    EXPECT_EQ(run.exit_code, 0) << run.Summary();
+    EXPECT_TRUE(run.WentToMenu()) << run.Summary();
+    EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got quit") << "no frame after the quit request";
+    EXPECT_FALSE(run.Logged("step shot never.bmp"));
+}
+
+}  // namespace
