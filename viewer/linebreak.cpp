@@ -80,6 +80,8 @@ static void Refill(LineReader *r)
 
     if (r->at_end)
         return;
+    r->lf_at = -1;
+    r->cr_at = -1;
     if (r->pos > 0) {
         memmove(r->buf, r->buf + r->pos, (size_t)(r->len - r->pos));
         r->base += r->pos;
@@ -118,19 +120,31 @@ static void SeekTo(LineReader *r, int64_t offset)
     r->len = 0;
     r->pos = 0;
     r->at_end = 0;
+    r->lf_at = -1;
+    r->cr_at = -1;
     if (offset > LONG_MAX || fseek(r->fp, (long)offset, SEEK_SET) != 0)
         r->at_end = 1;
 }
 
 static int LastSpace(const char *p, int n)
 {
-    int i;
+    const char *hit = (const char *)memrchr(p, ' ', (size_t)n);
 
-    for (i = n - 1; i >= 0; i--) {
-        if (p[i] == ' ')
-            return i;
+    return hit ? (int)(hit - p) : -1;
+}
+
+/* Index of the next byte c at or after pos, or len when the block holds
+ * none. Kept between lines, so a long paragraph is searched once rather
+ * than once per wrapped line. */
+static int NextStop(LineReader *r, int *cached, char c)
+{
+    const char *hit;
+
+    if (*cached < r->pos) {
+        hit = (const char *)memchr(r->buf + r->pos, c, (size_t)(r->len - r->pos));
+        *cached = hit ? (int)(hit - r->buf) : r->len;
     }
-    return -1;
+    return *cached;
 }
 
 /* The usual lines in one step, straight from the block: a line that ends
@@ -140,10 +154,10 @@ static int LastSpace(const char *p, int n)
 static int CutFromBlock(LineReader *r, char *str)
 {
     const char *p;
-    const char *lf;
-    const char *cr;
     int avail;
     int n;
+    int lf;
+    int cr;
     int end;
     int advance;
 
@@ -154,16 +168,16 @@ static int CutFromBlock(LineReader *r, char *str)
         return 0;
     p = r->buf + r->pos;
     n = avail < TEXT_COLS ? avail : TEXT_COLS;
-    lf = (const char *)memchr(p, '\n', (size_t)n);
-    end = lf ? (int)(lf - p) : n;
-    cr = (const char *)memchr(p, '\r', (size_t)end);
-    if (cr) {
-        end = (int)(cr - p);
-        if (end + 1 >= avail || p[end + 1] != '\n')
+    lf = NextStop(r, &r->lf_at, '\n') - r->pos;
+    cr = NextStop(r, &r->cr_at, '\r') - r->pos;
+    if (cr < n && cr < lf) {
+        if (cr + 1 >= avail || p[cr + 1] != '\n')
             return 0;
-        advance = end + 2;
-    } else if (lf) {
-        advance = end + 1;
+        end = cr;
+        advance = cr + 2;
+    } else if (lf < n) {
+        end = lf;
+        advance = lf + 1;
     } else {
         advance = n;
         end = LastSpace(p, n);
@@ -239,6 +253,8 @@ int OpenLineReader(LineReader *r, const char *path, int64_t offset,
     r->len = 0;
     r->pos = 0;
     r->at_end = 0;
+    r->lf_at = -1;
+    r->cr_at = -1;
     return 1;
 }
 

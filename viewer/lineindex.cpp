@@ -172,7 +172,10 @@ static void ReportProgress(int32_t lines, ProgressFunc progress, void *ctx)
 
 /* The count goes in last, after every offset is on the disk: a file left
  * unfinished keeps count 0, whose end offset (that of line 0) is 0 and
- * so fails the reuse check for every text but an empty one. */
+ * so fails the reuse check for every text but an empty one. Any wrong
+ * count points at a word other than the end offset, the only one that
+ * equals the text's size. The count itself needs no sync: if it is lost,
+ * the text is measured again. */
 static int WriteCount(FILE *fp, int32_t lines)
 {
     unsigned char bytes[INDEX_WORD_SIZE];
@@ -182,7 +185,7 @@ static int WriteCount(FILE *fp, int32_t lines)
         return 0;
     if (fwrite(bytes, 1, INDEX_WORD_SIZE, fp) != INDEX_WORD_SIZE)
         return 0;
-    return fflush(fp) == 0 && fsync(fileno(fp)) == 0;
+    return fflush(fp) == 0;
 }
 
 /* Cuts the whole text through r (open at offset 0) and writes the index

@@ -24,6 +24,8 @@ typedef struct lineReader {
     int len;                 /* bytes of buf holding file data */
     int pos;                 /* next byte to cut, index into buf */
     int at_end;              /* nothing follows base + len in the file */
+    int lf_at;               /* next LF at or after pos, len for none, */
+    int cr_at;               /* next CR likewise; -1 until looked for */
 } LineReader;
 
 /* 1 when path could be opened and positioned at offset (offset >= 0). */
