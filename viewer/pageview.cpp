@@ -1,1 +1,34 @@
-/* placeholder until this file is written */
+/* pageview.cpp: one page of the text, PAGE_LINES wrapped lines from the
+ * top of the page, and the position in the status line. The caller holds
+ * draw_lock for the frame, which keeps the status timer off status. */
+#include <string.h>
+
+#include "graphics.h"
+#include "viewer.h"
+
+void ViewText(SDL_Surface *pFont, SDL_Surface *screen)
+{
+    static char block[PAGE_BLOCK_SIZE];
+    char str[LINE_BUF_SIZE];
+    LineReader r;
+    int opened;
+    int y;
+
+    cur_offset = top_of_page_offset;
+    /* the whole page through one open of the text; rows that cannot be
+     * read stay blank */
+    opened = OpenLineReader(&r, filename, top_of_page_offset, block, PAGE_BLOCK_SIZE);
+    for (y = 0; y < PAGE_LINES; y++) {
+        str[0] = '\0';
+        if (opened)
+            ReadWrappedLine(&r, str);
+        tomo_write(pFont, screen, str, 0, y, (int)strlen(str));
+    }
+    if (opened) {
+        if (LineReaderOffset(&r) <= INT32_MAX)
+            cur_offset = (int32_t)LineReaderOffset(&r);
+        CloseLineReader(&r);
+    }
+    FormatPosition(status, STATUS_SIZE);
+    UpdateStatus(pFont, screen, status);
+}
