@@ -24,6 +24,10 @@
 #include "targa.h"
 #include "testutil.h"
 
+#ifndef TOMO_EMULATOR
+#define TOMO_EMULATOR ""
+#endif
+
 namespace e2e {
 
 namespace fs = std::filesystem;
@@ -59,6 +63,8 @@ public:
     Script &Quit() { return Line("quit"); }
     Script &Wait(int ms) { return Line("wait " + std::to_string(ms)); }
     Script &Shot(const std::string &name) { return Line("shot " + name + ".bmp"); }
+    // A line as written, for checking how the stand-in reads scripts.
+    Script &Raw(const std::string &line) { return Line(line); }
     const std::string &text() const { return text_; }
 
 private:
@@ -262,16 +268,38 @@ private:
         };
     }
 
+    // The program's command line. A cross build starts it through the
+    // emulator (TOMO_EMULATOR, such as "qemu-arm -L <sysroot>"), which hands
+    // the program its variables through -E: LD_PRELOAD in the emulator's own
+    // environment would load the ARM stand-in into the emulator itself.
+    static std::vector<std::string> Command(const std::string &bin, std::vector<std::string> *env) {
+        std::vector<std::string> args;
+        std::istringstream emulator(TOMO_EMULATOR);
+        for (std::string word; emulator >> word;) args.push_back(word);
+        if (!args.empty()) {
+            std::vector<std::string> own;
+            for (const std::string &e : *env) {
+                args.push_back("-E");
+                args.push_back(e);
+                if (e.compare(0, 11, "LD_PRELOAD=") != 0) own.push_back(e);
+            }
+            *env = own;
+        }
+        args.push_back(bin);
+        return args;
+    }
+
     void Spawn(Flavour flavour, const Options &opt, const std::string &script_path,
                const std::string &log_path, Outcome *run) {
         // Everything the child needs is made before fork: after it only
         // async-signal-safe calls are allowed.
         std::vector<std::string> env = Environment(opt, script_path, log_path);
-        std::vector<char *> envp;
+        std::vector<std::string> args = Command(Binary(flavour), &env);
+        std::vector<char *> envp, argv;
         for (std::string &e : env) envp.push_back(&e[0]);
         envp.push_back(nullptr);
-        std::string bin = Binary(flavour);
-        char *argv[] = {&bin[0], nullptr};
+        for (std::string &a : args) argv.push_back(&a[0]);
+        argv.push_back(nullptr);
         std::string start = start_.string();
         int out = open((meta_.path / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         int err = open((meta_.path / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -288,7 +316,7 @@ private:
             dup2(err, 2);
             if (opt.as_nobody && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
                 _exit(125);
-            execve(argv[0], argv, envp.data());
+            execve(argv[0], argv.data(), envp.data());
             _exit(127);
         }
         close(out);

@@ -90,6 +90,24 @@ TEST_P(Starting, TheStandInEndsAProgramLeftWaitingPastTheScript) {
     EXPECT_EQ(run.Listings().size(), 1u) << "standard output is flushed before the stand-in ends it";
 }
 
+TEST(StandIn, AScriptWithAMistakeStopsTheRunBeforeTheProgramStarts) {
+    Session session;
+    for (const char *line : {"press", "press up", "presss 4", "hold 4", "keydown NoSuchKey", "shot a/b.bmp", "wait 5 6"}) {
+        Outcome run = session.Play(Flavour::Console, Script().Tap(kStickDown).Raw(line).Tap(kA));
+        EXPECT_EQ(run.exit_code, 98) << line << "\n" << run.Summary();
+        EXPECT_EQ(run.Count("standin: bad script line 3: "), 1) << line << "\n" << run.Summary();
+        EXPECT_EQ(run.out, "") << line;
+    }
+}
+
+TEST(StandIn, CommentsAndBlankLinesAreSkipped) {
+    Session session;
+    Outcome run = session.Play(Flavour::Console,
+                               Script().Raw("# a comment").Raw("").Raw("  press 4   # down").Raw("release 4").Tap(kA));
+    EXPECT_EQ(run.exit_code, 0) << run.Summary();
+    EXPECT_EQ(run.Texts({"step "}), (std::vector<std::string>{"step press 4", "step release 4", "step press 12"}));
+}
+
 TEST(ConsoleStart, WithoutAJoystickItEndsWithStatusOne) {
     Session session;
     Options opt;
