@@ -22,6 +22,8 @@ struct CutCase {
     std::vector<Line> lines;  // then GetLine returns 0
 };
 
+void PrintTo(const CutCase &c, std::ostream *os) { *os << c.name; }
+
 std::string Rep(char c, int n) { return std::string(static_cast<size_t>(n), c); }
 
 std::vector<CutCase> CutCases() {

@@ -22,6 +22,8 @@ struct MoveCase {
     int want_opens;  // of the index file: one per lookup, one per store
 };
 
+void PrintTo(const MoveCase &c, std::ostream *os) { *os << c.name; }
+
 void Do(Move m) {
     switch (m) {
     case DOWN: MoveDownOneLine(); break;
