@@ -109,9 +109,9 @@ struct Fault {
 std::vector<Fault> faults;
 
 void ParseFaults() {
-    const char *spec = getenv("TOMO_STANDIN_FAIL");
-    if (spec == nullptr) return;
-    std::stringstream items(spec);
+    const char *list = getenv("TOMO_STANDIN_FAIL");
+    if (list == nullptr) return;
+    std::stringstream items(list);
     std::string item;
     while (std::getline(items, item, ',')) {
         if (item.empty()) continue;
