@@ -202,13 +202,9 @@ void ParseLine(const std::string &raw, int line_no, std::vector<Step> *steps) {
     words >> verb >> a >> b >> extra;
     if (verb.empty()) return;
     if (!extra.empty()) BadScript(line_no, raw);
-    Step s;
     int n = 0, ms = 0;
     if ((verb == "press" || verb == "release") && b.empty() && ParseNumber(a, &n) && n < 256) {
-        s.kind = verb == "press" ? PRESS : RELEASE;
-        s.value = n;
-        s.text = verb + " " + a;
-        steps->push_back(s);
+        steps->push_back(Step{verb == "press" ? PRESS : RELEASE, n, verb + " " + a});
         return;
     }
     if (verb == "hold" && ParseNumber(a, &n) && n < 256 && ParseNumber(b, &ms)) {
@@ -218,10 +214,7 @@ void ParseLine(const std::string &raw, int line_no, std::vector<Step> *steps) {
         return;
     }
     if ((verb == "keydown" || verb == "keyup") && b.empty() && ParseKey(a, &n)) {
-        s.kind = verb == "keydown" ? KEYDOWN : KEYUP;
-        s.value = n;
-        s.text = verb + " " + a;
-        steps->push_back(s);
+        steps->push_back(Step{verb == "keydown" ? KEYDOWN : KEYUP, n, verb + " " + a});
         return;
     }
     if (verb == "quit" && a.empty()) {
