@@ -1,0 +1,414 @@
+// bench.cpp: how fast tomo measures a new text, reopens a measured one and
+// draws a frame, and how much memory measuring takes. One run prints every
+// figure; the flags below run one piece alone, for callgrind and for the
+// peak RSS of a fresh process.
+//
+//   tomo_bench DIR              generate the texts in DIR and print everything
+//   tomo_bench --frames page N  draw N page frames only (N = 0: set-up only)
+//   tomo_bench --frames list N  draw N list frames only
+//   tomo_bench --measure FILE   measure FILE once (first visit) and exit
+#include <SDL.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app.h"
+#include "graphics.h"
+#include "targa.h"
+#include "viewer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
+
+// ---- The video surface and the font sheet, as the program sets them up --
+
+SDL_Surface *screen = nullptr;
+SDL_Surface *font = nullptr;
+
+void StartVideo() {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+        exit(1);
+    }
+    screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, 0);
+    SDL_ShowCursor(0);
+    font = LoadTargaImage(TOMO_FONT);
+    if (!screen || !font) {
+        fprintf(stderr, "no video surface or no font sheet (%s)\n", TOMO_FONT);
+        exit(1);
+    }
+    draw_lock = SDL_CreateMutex();
+}
+
+// ---- Generated texts ------------------------------------------------------
+
+const char *const kWords[] = {
+    "the", "of", "and", "to", "in", "a", "was", "he", "that", "his", "it", "with",
+    "as", "had", "for", "at", "which", "by", "on", "not", "her", "be", "from",
+    "but", "they", "she", "all", "were", "said", "there", "would", "been", "one",
+    "their", "have", "could", "into", "upon", "little", "little", "morning",
+    "river", "window", "remembered", "quietly", "afternoon", "carriage",
+    "letters", "garden", "question", "nothing", "something", "everybody",
+    "understood", "neighbourhood", "conversation", "silence", "evening",
+};
+const int kWordCount = sizeof kWords / sizeof kWords[0];
+
+struct Rng {
+    unsigned long long s = 88172645463325252ULL;
+    unsigned Next(unsigned n) {
+        s ^= s << 13;
+        s ^= s >> 7;
+        s ^= s << 17;
+        return static_cast<unsigned>(s % n);
+    }
+};
+
+void AddWord(std::string &out, Rng &rng, size_t &line_len) {
+    const char *w = kWords[rng.Next(kWordCount)];
+    if (line_len > 0) {
+        const char *sep = rng.Next(12) == 0 ? ", " : " ";
+        out += sep;
+        line_len += strlen(sep);
+    }
+    out += w;
+    line_len += strlen(w);
+}
+
+// Paragraphs of 3 to 12 lines of 60 to 80 characters, each line ending
+// with LF, a blank line between paragraphs.
+std::string ShortLines(size_t size) {
+    std::string out;
+    Rng rng;
+    out.reserve(size + 200);
+    while (out.size() < size) {
+        unsigned lines = 3 + rng.Next(10);
+        for (unsigned l = 0; l < lines; l++) {
+            size_t target = 60 + rng.Next(21), len = 0;
+            while (len < 60) AddWord(out, rng, len);
+            while (len < target) {
+                size_t before = out.size(), before_len = len;
+                AddWord(out, rng, len);
+                if (len > 80) {
+                    out.resize(before);
+                    len = before_len;
+                    break;
+                }
+            }
+            out += '\n';
+        }
+        out += '\n';
+    }
+    out.resize(size);
+    out.back() = '\n';
+    return out;
+}
+
+// Paragraphs of 1,000 to 6,000 characters with one LF at the end of each.
+std::string LongParagraphs(size_t size) {
+    std::string out;
+    Rng rng;
+    out.reserve(size + 200);
+    while (out.size() < size) {
+        size_t target = 1000 + rng.Next(5001), len = 0;
+        while (len < target) {
+            AddWord(out, rng, len);
+            if (rng.Next(14) == 0) {
+                out += '.';
+                len++;
+            }
+        }
+        out += ".\n";
+    }
+    out.resize(size);
+    out.back() = '\n';
+    return out;
+}
+
+// A full page: every row 53 characters without a space, so each row is
+// cut at the width and draws 53 glyphs.
+std::string FullRows(int rows) {
+    std::string out;
+    for (int i = 0; i < rows * TEXT_COLS; i++) out += static_cast<char>('!' + i % 94);
+    return out;
+}
+
+void WriteText(const std::string &path, const std::string &text) {
+    FILE *fp = fopen(path.c_str(), "wb");
+    if (!fp || fwrite(text.data(), 1, text.size(), fp) != text.size() || fclose(fp) != 0) {
+        fprintf(stderr, "cannot write %s\n", path.c_str());
+        exit(1);
+    }
+}
+
+// ---- Picking a text the way the list does ----------------------------------
+
+void Pick(const std::string &dir, const std::string &name) {
+    snprintf(curPath, CUR_PATH_SIZE, "%s", dir.c_str());
+    snprintf(dirlist[0].file, NAME_SIZE, "%s", name.c_str());
+    dirlist[0].isADir = 0;
+    dirlist[1].file[0] = '\0';
+    listcnt = 1;
+    top_of_list = 0;
+    snprintf(filename, FILENAME_SIZE, "%s/%s", dir.c_str(), name.c_str());
+}
+
+std::string IndexPath(const std::string &dir, const std::string &name) {
+    return dir + "/." + name + ".tomo";
+}
+
+// ---- The read limit: the file in 64 KiB blocks, LFs counted by memchr ----
+
+long long CountLines(const std::string &path) {
+    static char block[65536];
+    long long lfs = 0;
+    int fd = open(path.c_str(), O_RDONLY);
+    ssize_t n;
+    if (fd < 0) return -1;
+    while ((n = read(fd, block, sizeof block)) > 0) {
+        const char *p = block, *end = block + n;
+        while ((p = static_cast<const char *>(memchr(p, '\n', end - p))) != nullptr) {
+            lfs++;
+            p++;
+        }
+    }
+    close(fd);
+    return lfs;
+}
+
+double BestReadSeconds(const std::string &path, int runs) {
+    double best = 1e9;
+    for (int i = 0; i < runs; i++) {
+        Clock::time_point t0 = Clock::now();
+        CountLines(path);
+        best = std::min(best, Seconds(t0, Clock::now()));
+    }
+    return best;
+}
+
+// ---- First and second visit ----------------------------------------------
+
+double FirstVisitSeconds(const std::string &dir, const std::string &name) {
+    unlink(IndexPath(dir, name).c_str());
+    Pick(dir, name);
+    clear_screen(screen);
+    Clock::time_point t0 = Clock::now();
+    GetFileInfo(font, screen);
+    double s = Seconds(t0, Clock::now());
+    if (num_lines <= 0) {
+        fprintf(stderr, "measuring %s made no index\n", name.c_str());
+        exit(1);
+    }
+    return s;
+}
+
+double BestFirstVisit(const std::string &dir, const std::string &name, int runs) {
+    double best = 1e9;
+    for (int i = 0; i < runs; i++) best = std::min(best, FirstVisitSeconds(dir, name));
+    return best;
+}
+
+// Best and median of many reopenings of an index that is already there.
+void SecondVisit(const std::string &dir, const std::string &name, double *best,
+                 double *median) {
+    std::vector<double> t;
+    Pick(dir, name);
+    for (int i = 0; i < 301; i++) {
+        clear_screen(screen);
+        Clock::time_point t0 = Clock::now();
+        GetFileInfo(font, screen);
+        t.push_back(Seconds(t0, Clock::now()));
+    }
+    std::sort(t.begin(), t.end());
+    *best = t.front();
+    *median = t[t.size() / 2];
+}
+
+// ---- Frames ----------------------------------------------------------------
+
+void SetUpPage(const std::string &dir) {
+    WriteText(dir + "/page.txt", FullRows(40));
+    Pick(dir, "page.txt");
+    unlink(IndexPath(dir, "page.txt").c_str());
+    GetFileInfo(font, screen);
+    state = STATE_TEXT;
+}
+
+void SetUpList() {
+    snprintf(curPath, CUR_PATH_SIZE, "%s", "/mnt/sd/books/collected works");
+    for (int i = 0; i < 14; i++) {
+        snprintf(dirlist[i].file, NAME_SIZE, i == 0 ? ".." : "%02d %s of the %s.txt", i,
+                 kWords[(i * 7) % kWordCount], kWords[(i * 11 + 3) % kWordCount]);
+        dirlist[i].isADir = i < 4;
+    }
+    dirlist[14].file[0] = '\0';
+    listcnt = 14;
+    top_of_list = 0;
+    state = STATE_LIST;
+}
+
+void DrawFrames(long n) {
+    for (long i = 0; i < n; i++) render2(screen, font);
+}
+
+// Best and median microseconds of one frame, in batches of 100.
+void FrameMicros(double *best, double *median) {
+    std::vector<double> t;
+    DrawFrames(100);
+    for (int b = 0; b < 60; b++) {
+        Clock::time_point t0 = Clock::now();
+        DrawFrames(100);
+        t.push_back(Seconds(t0, Clock::now()) * 1e6 / 100);
+    }
+    std::sort(t.begin(), t.end());
+    *best = t.front();
+    *median = t[t.size() / 2];
+}
+
+// ---- Peak memory of a fresh process that measures one text -----------------
+
+std::string self_path;
+
+long PeakKiB(const std::string &path) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl(self_path.c_str(), self_path.c_str(), "--measure", path.c_str(),
+              static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage ru;
+    if (pid < 0 || wait4(pid, &status, 0, &ru) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        fprintf(stderr, "the measuring child failed\n");
+        exit(1);
+    }
+    return ru.ru_maxrss;
+}
+
+int MeasureOne(const std::string &path) {
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    StartVideo();
+    FirstVisitSeconds(dir, name);
+    return 0;
+}
+
+// ---- The whole run ---------------------------------------------------------
+
+struct Text {
+    const char *kind;
+    std::string name;
+    size_t size;
+};
+
+double MB(size_t bytes) { return static_cast<double>(bytes) / 1e6; }
+
+int RunAll(const std::string &dir) {
+    const size_t sizes[] = {1000000, 10000000, 100000000};
+    std::vector<Text> texts;
+    for (size_t size : sizes) {
+        char name[64];
+        snprintf(name, sizeof name, "lines-%zuMB.txt", size / 1000000);
+        texts.push_back({"lines", name, size});
+        snprintf(name, sizeof name, "paragraphs-%zuMB.txt", size / 1000000);
+        texts.push_back({"paragraphs", name, size});
+    }
+    printf("Generating the texts in %s ...\n", dir.c_str());
+    fflush(stdout);
+    for (const Text &t : texts) {
+        struct stat st;
+        std::string path = dir + "/" + t.name;
+        if (stat(path.c_str(), &st) == 0 && static_cast<size_t>(st.st_size) == t.size) continue;
+        WriteText(path, std::string(t.kind)[0] == 'l' ? ShortLines(t.size)
+                                                      : LongParagraphs(t.size));
+    }
+    StartVideo();
+
+    printf("\nFirst visit (GetFileInfo with progress drawing), warm cache, best of runs\n");
+    printf("%-22s %10s %12s %12s %12s %8s\n", "text", "lines", "measure MB/s", "read MB/s",
+           "measure ms", "ratio");
+    for (const Text &t : texts) {
+        std::string path = dir + "/" + t.name;
+        int runs = t.size >= 100000000 ? 5 : 9;
+        BestReadSeconds(path, 1);  // warms the page cache
+        double read = BestReadSeconds(path, runs);
+        double measure = BestFirstVisit(dir, t.name, runs);
+        // the read limit again, so that a burst of other load on the
+        // machine does not land on one side only
+        read = std::min(read, BestReadSeconds(path, runs));
+        printf("%-22s %10ld %12.0f %12.0f %12.2f %7.2fx\n", t.name.c_str(),
+               static_cast<long>(num_lines), MB(t.size) / measure, MB(t.size) / read,
+               measure * 1e3, measure / read);
+        fflush(stdout);
+    }
+
+    printf("\nSecond visit (index reused), best / median of 301, microseconds\n");
+    for (const char *name : {"lines-1MB.txt", "lines-100MB.txt", "paragraphs-100MB.txt"}) {
+        double best, median;
+        SecondVisit(dir, name, &best, &median);
+        printf("%-22s %8.1f / %8.1f\n", name, best * 1e6, median * 1e6);
+    }
+
+    printf("\nOne frame of render2, best / median of 60 batches of 100, microseconds\n");
+    double best, median;
+    SetUpPage(dir);
+    FrameMicros(&best, &median);
+    printf("%-22s %8.1f / %8.1f\n", "page (state 3)", best, median);
+    SetUpList();
+    FrameMicros(&best, &median);
+    printf("%-22s %8.1f / %8.1f\n", "list (state 2)", best, median);
+
+    printf("\nPeak RSS of a fresh process measuring one text (its first visit)\n");
+    for (const char *name : {"lines-1MB.txt", "lines-100MB.txt", "paragraphs-1MB.txt",
+                             "paragraphs-100MB.txt"}) {
+        printf("%-22s %8ld KiB\n", name, PeakKiB(dir + "/" + name));
+        fflush(stdout);
+    }
+    return 0;
+}
+
+int Frames(const std::string &kind, long n) {
+    char tmpl[] = "/tmp/tomo-bench-XXXXXX";
+    if (!mkdtemp(tmpl)) return 1;
+    std::string dir = tmpl;
+    StartVideo();
+    if (kind == "page")
+        SetUpPage(dir);
+    else
+        SetUpList();
+    DrawFrames(n);
+    unlink(IndexPath(dir, "page.txt").c_str());
+    unlink((dir + "/page.txt").c_str());
+    rmdir(dir.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    self_path = argv[0];
+    if (argc == 4 && std::string(argv[1]) == "--frames")
+        return Frames(argv[2], atol(argv[3]));
+    if (argc == 3 && std::string(argv[1]) == "--measure") return MeasureOne(argv[2]);
+    if (argc == 2 && argv[1][0] != '-') return RunAll(argv[1]);
+    fprintf(stderr, "usage: %s DIR | --frames page|list N | --measure FILE\n", argv[0]);
+    return 2;
+}
