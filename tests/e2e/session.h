@@ -63,6 +63,8 @@ public:
     Script &Quit() { return Line("quit"); }
     Script &Wait(int ms) { return Line("wait " + std::to_string(ms)); }
     Script &Shot(const std::string &name) { return Line("shot " + name + ".bmp"); }
+    // Shots name-1, name-2, ... of every frame flipped for the next event.
+    Script &FlipShots(const std::string &name) { return Line("flipshots " + name); }
     // A line as written, for checking how the stand-in reads scripts.
     Script &Raw(const std::string &line) { return Line(line); }
     const std::string &text() const { return text_; }

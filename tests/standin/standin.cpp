@@ -11,7 +11,9 @@
 //   TOMO_STANDIN_FAIL        faults, comma separated: name[:arg[:arg...]]
 //
 // Steps: press N, release N, hold N MS, keydown SYM, keyup SYM, quit,
-// wait MS, shot NAME.
+// wait MS, shot NAME, flipshots PREFIX (a shot PREFIX-1.bmp, -2, ... at
+// every frame the program flips until it next asks for events, such as
+// the progress frames drawn while a text is measured).
 //
 // The hook is SDL_PumpEvents: the program pumps right before it takes the
 // next event, so an empty queue there means every earlier event has been
@@ -146,7 +148,7 @@ bool FromProgram(const void *ret) {
 
 // ---- Script ---------------------------------------------------------------
 
-enum StepKind { PRESS, RELEASE, KEYDOWN, KEYUP, QUIT, WAIT, SHOT };
+enum StepKind { PRESS, RELEASE, KEYDOWN, KEYUP, QUIT, WAIT, SHOT, FLIPSHOTS };
 
 struct Step {
     StepKind kind;
@@ -229,6 +231,10 @@ void ParseLine(const std::string &raw, int line_no, std::vector<Step> *steps) {
         steps->push_back(Step{SHOT, 0, "shot " + a});
         return;
     }
+    if (verb == "flipshots" && !a.empty() && b.empty() && a.find('/') == std::string::npos) {
+        steps->push_back(Step{FLIPSHOTS, 0, "flipshots " + a});
+        return;
+    }
     BadScript(line_no, raw);
 }
 
@@ -267,6 +273,11 @@ std::string out_dir = ".";
 std::mutex pending_mutex;
 std::vector<int> pending_presses;
 std::map<int, int> delivered_presses;   // button -> presses the program took
+
+// Main-thread only: while not empty, every frame flipped is saved as
+// "<prefix>-<n>.bmp"; cleared at the program's next pump.
+std::string flip_shot_prefix;
+int flip_shot_count = 0;
 
 // Button states as the script left them, for SDL_JoystickGetButton.
 std::atomic<unsigned> held_buttons[8];
@@ -349,6 +360,10 @@ bool Perform(const Step &s, long now) {
         return false;
     case SHOT:
         SaveShot(s.text.substr(5));
+        return false;
+    case FLIPSHOTS:
+        flip_shot_prefix = s.text.substr(10);
+        flip_shot_count = 0;
         return false;
     }
     return false;
@@ -449,6 +464,7 @@ void SDL_PumpEvents(void) {
     real_SDL_PumpEvents();
     if (!FromProgram(__builtin_return_address(0)) || !OnMainThread()) return;
     pumped = true;
+    flip_shot_prefix.clear();
     OnProgramPump();
 }
 
@@ -472,8 +488,12 @@ int SDL_PushEvent(SDL_Event *event) {
 
 int SDL_Flip(SDL_Surface *screen) {
     REAL(SDL_Flip);
-    if (FromProgram(__builtin_return_address(0))) Log(OnMainThread() ? "frame" : "tick flip");
-    return real_SDL_Flip(screen);
+    if (!FromProgram(__builtin_return_address(0))) return real_SDL_Flip(screen);
+    Log(OnMainThread() ? "frame" : "tick flip");
+    int result = real_SDL_Flip(screen);
+    if (OnMainThread() && !flip_shot_prefix.empty())
+        SaveShot(flip_shot_prefix + "-" + std::to_string(++flip_shot_count) + ".bmp");
+    return result;
 }
 
 // ---- Start-up faults ---------------------------------------------------------
