@@ -190,24 +190,30 @@ static int WriteCount(FILE *fp, int32_t lines)
 
 /* Cuts the whole text through r (open at offset 0) and writes the index
  * into fp (empty, positioned at 0). Returns the line count, or -1 when the
- * index could not be completed. */
+ * index could not be completed. Lines come in batches of PROGRESS_EVERY,
+ * so a full batch is exactly the moment for a progress message. */
 static int32_t Measure(LineReader *r, FILE *fp, ProgressFunc progress, void *ctx)
 {
+    int64_t ends[PROGRESS_EVERY];
     int32_t lines = 0;
-    int64_t next;
+    int n;
+    int i;
     int ok;
 
     word_fill = 0;
     /* saved line 0, count 0 until the end, offset of line 0 */
     ok = PutWord(fp, 0) && PutWord(fp, 0) && PutWord(fp, 0);
-    while (ok && ReadWrappedLine(r, NULL)) {
-        next = LineReaderOffset(r);
-        /* a text that grew past 2 GiB while it was read */
-        if (next > INT32_MAX || lines == INT32_MAX)
-            return -1;
-        lines++;
-        ok = PutWord(fp, (int32_t)next);
-        if (lines % PROGRESS_EVERY == 0)
+    n = PROGRESS_EVERY;
+    while (ok && n == PROGRESS_EVERY) {
+        n = ReadLineEnds(r, ends, PROGRESS_EVERY);
+        for (i = 0; ok && i < n; i++) {
+            /* a text that grew past 2 GiB while it was read */
+            if (ends[i] > INT32_MAX || lines == INT32_MAX)
+                return -1;
+            lines++;
+            ok = PutWord(fp, (int32_t)ends[i]);
+        }
+        if (ok && n == PROGRESS_EVERY)
             ReportProgress(lines, progress, ctx);
     }
     ok = ok && FlushWords(fp) && fsync(fileno(fp)) == 0 && WriteCount(fp, lines);
@@ -258,6 +264,13 @@ static FILE *OpenIndexForBuild(int exists, const struct stat *text_st)
     return fp;
 }
 
+/* 32-bit offsets cannot describe a text of 2 GiB or more. A 32-bit off_t
+ * cannot either (stat fails there first), hence the widening parameter. */
+static int TooLongForIndex(int64_t size)
+{
+    return size > INT32_MAX;
+}
+
 void LoadFileInfo(ProgressFunc progress, void *ctx)
 {
     struct stat text_st;
@@ -273,8 +286,7 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     top_of_page_offset = 0;
     if (!FormatInfoName())
         return;
-    /* 32-bit offsets cannot describe a text of 2 GiB or more */
-    if (stat(filename, &text_st) != 0 || (int64_t)text_st.st_size > INT32_MAX)
+    if (stat(filename, &text_st) != 0 || TooLongForIndex(text_st.st_size))
         return;
     fp = OpenIndex(O_RDONLY, "r", &index_st, &open_errno);
     exists = fp != NULL;

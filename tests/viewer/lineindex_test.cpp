@@ -336,7 +336,7 @@ TEST_F(LineIndex, LongestPathFitsTheIndexName) {
 
 TEST_F(LineIndex, TextOfTwoGigabytesIsViewedWithoutIndex) {
     Pick("huge.txt", "");
-    ASSERT_EQ(truncate(filename, 0x80000000LL), 0);
+    ASSERT_EQ(truncate64(filename, 0x80000000LL), 0);
     WatchOpens(filename);
     Load();
     EXPECT_EQ(OpenCount(), 0);
@@ -344,6 +344,11 @@ TEST_F(LineIndex, TextOfTwoGigabytesIsViewedWithoutIndex) {
     ExpectNoIndexView();
     EXPECT_FALSE(testutil::fs::exists(IndexPath()));
     char str[LINE_BUF_SIZE];
+    if (sizeof(off_t) == 4) {
+        // a 32-bit file offset cannot open it at all: blank rows, no fault
+        EXPECT_EQ(GetLine(str), 0);
+        return;
+    }
     EXPECT_EQ(GetLine(str), 1);  // the first page still reads
     EXPECT_EQ(cur_offset, TEXT_COLS);
 }
