@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "app.h"
+#include "graphics.h"
 #include "targa.h"
 
 enum {
@@ -45,6 +46,7 @@ int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joysti
     }
     SDL_ShowCursor(0);
     *pFont = LoadTargaImage(TOMO_FONT_PATH);
+    FontForScreen(pFont, *screen);
     SDL_PollEvent(&event);
 
     draw_lock = SDL_CreateMutex();

@@ -51,6 +51,19 @@ void UpdateStatus(SDL_Surface *pFont, SDL_Surface *screen, const char *str)
         putpixel(screen, x, STATUS_TOP, c);
 }
 
+/* The 16-bit screen's row straight in memory: the same test and the same
+ * store as getpixel and putpixel, without two calls per pixel. */
+static void blue_under_black16(SDL_Surface *screen, int y, int cols, Uint32 c)
+{
+    Uint16 *row = (Uint16 *)((Uint8 *)screen->pixels + y * screen->pitch);
+    int x;
+
+    for (x = 0; x < cols; x++) {
+        if (row[x] == 0)
+            row[x] = (Uint16)c;
+    }
+}
+
 /* Only exact black turns blue, so glyph ink stays and a second call finds
  * nothing left to change. */
 void HighlightRowOne(SDL_Surface *screen)
@@ -59,12 +72,49 @@ void HighlightRowOne(SDL_Surface *screen)
     int y;
     Uint32 color;
     Uint32 c = SDL_MapRGB(screen->format, 0, 0, HIGHLIGHT_BLUE);
+    int cols = screen->w < SCREEN_W ? screen->w : SCREEN_W;
 
-    for (x = 0; x < SCREEN_W && x < screen->w; x++) {
-        for (y = HIGHLIGHT_TOP; y <= HIGHLIGHT_BOTTOM && y < screen->h; y++) {
+    for (y = HIGHLIGHT_TOP; y <= HIGHLIGHT_BOTTOM && y < screen->h; y++) {
+        if (screen->format->BytesPerPixel == 2) {
+            blue_under_black16(screen, y, cols, c);
+            continue;
+        }
+        for (x = 0; x < cols; x++) {
             color = getpixel(screen, x, y);
             if (color == 0)
                 putpixel(screen, x, y, c);
         }
+    }
+}
+
+/* The status line as UpdateStatus(str) draws it, on a band that shows
+ * UpdateStatus(shown): only the cells whose character differs are blanked,
+ * drawn again and given back their part of the green line. A counter that
+ * goes up by one step thus costs a glyph or two rather than a whole line. */
+void UpdateStatusChange(SDL_Surface *pFont, SDL_Surface *screen,
+                        const char *shown, const char *str)
+{
+    int i;
+    int x;
+    int shown_end = 0;
+    int str_end = 0;
+    SDL_Rect cell;
+    Uint32 c = SDL_MapRGB(screen->format, 0, STATUS_LINE_GREEN, 0);
+
+    for (i = 0; i < TEXT_COLS && (!shown_end || !str_end); i++) {
+        shown_end = shown_end || shown[i] == '\0';
+        str_end = str_end || str[i] == '\0';
+        if ((shown_end ? 0 : shown[i]) == (str_end ? 0 : str[i]))
+            continue;
+        cell.x = (Sint16)(CELL_W * i + TEXT_LEFT);
+        cell.y = (Sint16)STATUS_TOP;
+        cell.w = GLYPH_W;
+        cell.h = GLYPH_H;
+        if (SDL_FillRect(screen, &cell, 0) < 0)
+            return;
+        if (!str_end)
+            tomo_write(pFont, screen, str + i, i, STATUS_ROW, 1);
+        for (x = cell.x; x < cell.x + GLYPH_W && x < screen->w && STATUS_TOP < screen->h; x++)
+            putpixel(screen, x, STATUS_TOP, c);
     }
 }

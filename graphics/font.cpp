@@ -25,3 +25,25 @@ void tomo_write(SDL_Surface *pFont, SDL_Surface *screen, const char *str,
                    GLYPH_W, GLYPH_H);
     }
 }
+
+/* A sheet in another pixel format than the screen's makes every glyph blit
+ * convert pixel by pixel. The copy is made once, by the very SDL blit that
+ * would otherwise convert each glyph, so it holds exactly the pixels that
+ * blit draws, and each glyph blit becomes a plain copy. A sheet with an
+ * alpha channel (or a colour key) is blended onto what lies below, which
+ * no copy made ahead can stand for: that one stays as it is. */
+void FontForScreen(SDL_Surface **pFont, SDL_Surface *screen)
+{
+    SDL_Surface *sheet = *pFont;
+    SDL_Surface *copy;
+
+    if (!sheet || !screen || sheet->format->Amask != 0
+        || (sheet->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY)) != 0)
+        return;
+    copy = SDL_ConvertSurface(sheet, screen->format, SDL_SWSURFACE);
+    /* without the copy the glyphs are simply converted as they are drawn */
+    if (!copy)
+        return;
+    SDL_FreeSurface(sheet);
+    *pFont = copy;
+}

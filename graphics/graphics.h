@@ -12,9 +12,16 @@ void drawSprite(SDL_Surface *imageSurface, SDL_Surface *screenSurface,
 
 void tomo_write(SDL_Surface *pFont, SDL_Surface *screen, const char *str,
                 int x, int y, int count);
+/* Replaces an opaque font sheet by a copy in the screen's pixel format,
+ * which draws the same pixels without a conversion per glyph. */
+void FontForScreen(SDL_Surface **pFont, SDL_Surface *screen);
 
 void clear_screen(SDL_Surface *screen);
 void UpdateStatus(SDL_Surface *pFont, SDL_Surface *screen, const char *str);
+/* UpdateStatus(str) on a band that shows UpdateStatus(shown), redrawing
+ * only the cells that change. */
+void UpdateStatusChange(SDL_Surface *pFont, SDL_Surface *screen,
+                        const char *shown, const char *str);
 void HighlightRowOne(SDL_Surface *screen);
 
 #endif

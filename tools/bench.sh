@@ -25,12 +25,17 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
 "$bench" "$dir"
 
-# Instructions of render2 alone, over 100 frames of one kind.
+# Instructions of render2 alone, over 100 frames of one kind, drawn from the
+# sheet as the program keeps it (a copy in the screen's format) and from
+# the sheet as loaded (converted by SDL on every glyph blit).
 echo
 echo "Instructions per frame of render2 (callgrind --toggle-collect='render2*', 100 frames)"
 for kind in page list; do
-    valgrind --tool=callgrind --toggle-collect='render2*' \
-        --callgrind-out-file="$dir/callgrind.$kind" "$bench" --frames "$kind" 100 2>/dev/null
-    total=$(sed -n 's/^totals: *//p' "$dir/callgrind.$kind")
-    printf '%-22s %10d\n' "$kind" $((total / 100))
+    for sheet in copy loaded; do
+        valgrind --tool=callgrind --toggle-collect='render2*' \
+            --callgrind-out-file="$dir/callgrind.$kind.$sheet" \
+            "$bench" --frames "$kind" 100 $( [ $sheet = loaded ] && echo loaded ) 2>/dev/null
+        total=$(sed -n 's/^totals: *//p' "$dir/callgrind.$kind.$sheet")
+        printf '%-22s %10d\n' "$kind, $sheet sheet" $((total / 100))
+    done
 done

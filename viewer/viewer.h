@@ -35,6 +35,10 @@ int OpenLineReader(LineReader *r, const char *path, int64_t offset,
  * be NULL when only the offsets matter), or 0 at the end of the text. */
 int ReadWrappedLine(LineReader *r, char *str);
 int64_t LineReaderOffset(const LineReader *r);
+/* The measuring pass's cut: up to max lines as ReadWrappedLine cuts them,
+ * with the offset where each next line starts in ends[]. Returns the
+ * number of lines; fewer than max only at the end of the text. */
+int ReadLineEnds(LineReader *r, int64_t *ends, int max);
 void CloseLineReader(LineReader *r);
 
 /* Line index file. Called after the measuring pass formatted its progress

@@ -1,0 +1,203 @@
+// fastpath_test.cpp: the cheaper ways of drawing give the very pixels of the
+// plain ones: glyphs from the sheet's copy in the screen's format against
+// SDL's converting blit from the sheet itself, and the status line redrawn
+// cell by cell against UpdateStatus from a black band.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fontsheet.h"
+#include "graphics.h"
+#include "surface.h"
+#include "targa.h"
+#include "tomo.h"
+
+namespace {
+
+using testutil::MakeScreen16;
+using testutil::MakeSheet;
+using testutil::SurfaceHolder;
+
+// Every byte of the 320 x 240 pixels, row by row (the pitch may pad rows).
+std::vector<Uint8> Bytes(SDL_Surface *s) {
+    std::vector<Uint8> out;
+    for (int y = 0; y < s->h; y++) {
+        const Uint8 *row = static_cast<const Uint8 *>(s->pixels) + y * s->pitch;
+        out.insert(out.end(), row, row + s->w * s->format->BytesPerPixel);
+    }
+    return out;
+}
+
+// A background that is nowhere black, so that a cell which is not copied
+// whole, or blended where it should be copied, shows.
+void PaintBackground(SDL_Surface *s) {
+    for (int y = 0; y < s->h; y++)
+        for (int x = 0; x < s->w; x++) putpixel(s, x, y, static_cast<Uint32>(0x0821 * (x + 3 * y) | 1));
+}
+
+// All 256 glyphs, code c in column c % 53 of row c / 53.
+void DrawAllGlyphs(SDL_Surface *sheet, SDL_Surface *screen) {
+    PaintBackground(screen);
+    for (int c = 0; c < 256; c++) {
+        char ch[2] = {static_cast<char>(c), '\0'};
+        if (c == 0) continue;  // the NUL ends a text; its cell is never drawn
+        tomo_write(sheet, screen, ch, c % TEXT_COLS, c / TEXT_COLS, 1);
+    }
+}
+
+// A 32-bit sheet with an alpha channel, as the loader makes of a 32-bit
+// Targa: red in the low byte, alpha varying across each cell.
+SDL_Surface *MakeAlphaSheet(int width) {
+    SDL_Surface *s = SDL_CreateRGBSurface(0, width, 13, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
+    if (!s) return s;
+    for (int y = 0; y < 13; y++) {
+        Uint32 *row = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(s->pixels) + y * s->pitch);
+        for (int x = 0; x < width; x++) {
+            Uint32 alpha = static_cast<Uint32>((x * 37 + y * 91) % 256);
+            row[x] = static_cast<Uint32>(x % 256) | static_cast<Uint32>(y * 19) << 8 |
+                     static_cast<Uint32>(255 - x % 200) << 16 | alpha << 24;
+        }
+    }
+    return s;
+}
+
+void ExpectSameGlyphs(SDL_Surface *original, SDL_Surface *copy) {
+    SurfaceHolder want{MakeScreen16()}, got{MakeScreen16()};
+    ASSERT_NE(want.get(), nullptr);
+    ASSERT_NE(got.get(), nullptr);
+    DrawAllGlyphs(original, want.get());
+    DrawAllGlyphs(copy, got.get());
+    EXPECT_TRUE(Bytes(want.get()) == Bytes(got.get()));
+}
+
+TEST(SheetCopy, TheFontSheetCopyDrawsEveryGlyphAsTheConvertingBlitDoes) {
+    SurfaceHolder screen{MakeScreen16()};
+    SurfaceHolder original{LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga")};
+    SDL_Surface *copy = LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga");
+    ASSERT_NE(original.get(), nullptr);
+    ASSERT_NE(copy, nullptr);
+    SDL_Surface *loaded = copy;
+    FontForScreen(&copy, screen.get());
+    SurfaceHolder owned{copy};
+    ASSERT_NE(copy, loaded) << "an opaque sheet is replaced by a copy";
+    EXPECT_EQ(copy->format->BitsPerPixel, 16);
+    EXPECT_EQ(copy->format->Rmask, screen.get()->format->Rmask);
+    ExpectSameGlyphs(original.get(), copy);
+}
+
+// Channels that are no multiples of the 5-6-5 steps, so the copy has to
+// truncate each of them exactly as the blit does.
+TEST(SheetCopy, OddChannelsTruncateAsTheBlitDoes) {
+    SurfaceHolder screen{MakeScreen16()};
+    SDL_Surface *copy = SDL_CreateRGBSurface(0, 1536, 13, 32, 0xFF, 0xFF00, 0xFF0000, 0);
+    SurfaceHolder original{SDL_CreateRGBSurface(0, 1536, 13, 32, 0xFF, 0xFF00, 0xFF0000, 0)};
+    ASSERT_NE(copy, nullptr);
+    ASSERT_NE(original.get(), nullptr);
+    for (int y = 0; y < 13; y++)
+        for (int x = 0; x < 1536; x++) {
+            Uint32 v = static_cast<Uint32>(x * 2654435761u + y * 40503u) | 0xFF000000u;
+            putpixel(copy, x, y, v);
+            putpixel(original.get(), x, y, v);
+        }
+    SDL_Surface *loaded = copy;
+    FontForScreen(&copy, screen.get());
+    SurfaceHolder owned{copy};
+    ASSERT_NE(copy, loaded);
+    ExpectSameGlyphs(original.get(), copy);
+}
+
+TEST(SheetCopy, ASheetWithAlphaIsKeptAndStillBlended) {
+    SurfaceHolder screen{MakeScreen16()};
+    SurfaceHolder original{MakeAlphaSheet(1536)};
+    SDL_Surface *sheet = MakeAlphaSheet(1536);
+    ASSERT_NE(original.get(), nullptr);
+    ASSERT_NE(sheet, nullptr);
+    SDL_Surface *loaded = sheet;
+    FontForScreen(&sheet, screen.get());
+    SurfaceHolder owned{sheet};
+    ASSERT_EQ(sheet, loaded) << "a blended sheet cannot be copied ahead";
+    ExpectSameGlyphs(original.get(), sheet);
+
+    // and it really blends: the cell of "A" over two backgrounds differs
+    SurfaceHolder a{MakeScreen16()}, b{MakeScreen16()};
+    DrawAllGlyphs(sheet, a.get());
+    clear_screen(b.get());
+    tomo_write(sheet, b.get(), "A", 'A' % TEXT_COLS, 'A' / TEXT_COLS, 1);
+    int differ = 0;
+    for (int y = 0; y < GLYPH_H; y++)
+        for (int x = 0; x < GLYPH_W; x++) {
+            int sx = CELL_W * ('A' % TEXT_COLS) + TEXT_LEFT + x, sy = CELL_H * ('A' / TEXT_COLS) + y;
+            differ += getpixel(a.get(), sx, sy) != getpixel(b.get(), sx, sy);
+        }
+    EXPECT_GT(differ, GLYPH_W * GLYPH_H / 2);
+}
+
+TEST(SheetCopy, NoSheetStaysNoSheet) {
+    SurfaceHolder screen{MakeScreen16()};
+    SDL_Surface *none = nullptr;
+    FontForScreen(&none, screen.get());
+    EXPECT_EQ(none, nullptr);
+}
+
+// The texts a status band goes through, each drawn over the one before.
+const char *const kSteps[] = {
+    "Please wait... counting lines: 100",
+    "Please wait... counting lines: 200",
+    "Please wait... counting lines: 900",
+    "Please wait... counting lines: 1000",
+    "Please wait... counting lines: 99900",
+    "Please wait... counting lines: 100000",
+    "Please wait... counting lines: 100100",
+    "short",
+    "",
+    "a text far longer than the fifty-three columns of one row of the screen",
+    "a text far longer than the fifty-three columns of one row of the screen, changed",
+    "\xE9\x01\x7F tail",
+};
+
+void ExpectChangesMatchWholeRedraws(SDL_Surface *sheet) {
+    SurfaceHolder got{MakeScreen16()}, want{MakeScreen16()};
+    ASSERT_NE(got.get(), nullptr);
+    ASSERT_NE(want.get(), nullptr);
+    PaintBackground(got.get());
+    UpdateStatus(sheet, got.get(), kSteps[0]);
+    for (size_t i = 1; i < sizeof kSteps / sizeof kSteps[0]; i++) {
+        UpdateStatusChange(sheet, got.get(), kSteps[i - 1], kSteps[i]);
+        PaintBackground(want.get());
+        UpdateStatus(sheet, want.get(), kSteps[i]);
+        EXPECT_TRUE(Bytes(got.get()) == Bytes(want.get())) << "after \"" << kSteps[i] << "\"";
+    }
+}
+
+TEST(StatusChange, RedrawingTheChangedCellsGivesTheWholeStatusLine) {
+    SurfaceHolder screen{MakeScreen16()};
+    SDL_Surface *font = LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga");
+    ASSERT_NE(font, nullptr);
+    FontForScreen(&font, screen.get());
+    SurfaceHolder owned{font};
+    ExpectChangesMatchWholeRedraws(font);
+}
+
+TEST(StatusChange, SoWithEveryCellOfADistinctSheet) {
+    SurfaceHolder sheet{MakeSheet(1536)};
+    ASSERT_NE(sheet.get(), nullptr);
+    ExpectChangesMatchWholeRedraws(sheet.get());
+}
+
+TEST(StatusChange, SoWithABlendedSheet) {
+    SurfaceHolder sheet{MakeAlphaSheet(1536)};
+    ASSERT_NE(sheet.get(), nullptr);
+    ExpectChangesMatchWholeRedraws(sheet.get());
+}
+
+TEST(StatusChange, SameTextTouchesNothing) {
+    SurfaceHolder sheet{MakeSheet(1536)}, screen{MakeScreen16()};
+    PaintBackground(screen.get());
+    std::vector<Uint8> before = Bytes(screen.get());
+    UpdateStatusChange(sheet.get(), screen.get(), kSteps[1], kSteps[1]);
+    EXPECT_TRUE(Bytes(screen.get()) == before);
+}
+
+}  // namespace
