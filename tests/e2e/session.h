@@ -256,7 +256,7 @@ public:
 private:
     std::vector<std::string> Environment(const Options &opt, const std::string &script_path,
                                          const std::string &log_path) const {
-        return {
+        std::vector<std::string> env = {
             "PATH=/usr/bin:/bin",
             "HOME=" + meta_.str(),
             std::string("LD_PRELOAD=") + TOMO_STANDIN,
@@ -268,6 +268,10 @@ private:
             "TOMO_STANDIN_TIMEOUT_MS=" + std::to_string(opt.script_grace_ms),
             "TOMO_STANDIN_FAIL=" + opt.fail,
         };
+        // a sanitizer build's settings reach the program too
+        for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"})
+            if (const char *value = getenv(name)) env.push_back(std::string(name) + "=" + value);
+        return env;
     }
 
     // The program's command line. A cross build starts it through the

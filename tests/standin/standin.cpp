@@ -9,6 +9,8 @@
 //   TOMO_STANDIN_OUT         folder for screenshots (default: working dir)
 //   TOMO_STANDIN_TIMEOUT_MS  how long the program may wait past the script
 //   TOMO_STANDIN_FAIL        faults, comma separated: name[:arg[:arg...]]
+//                            (write:SUFFIX:N: writes to the file whose path
+//                            ends in SUFFIX fail once N bytes went through)
 //
 // Steps: press N, release N, hold N MS, keydown SYM, keyup SYM, quit,
 // wait MS, shot NAME, flipshots PREFIX (a shot PREFIX-1.bmp, -2, ... at
@@ -588,6 +590,94 @@ int execl(const char *path, const char *arg, ...) {
     Log(line);
     errno = ENOENT;
     return -1;
+}
+
+}  // extern "C"
+
+// ---- A write that fails half-way -------------------------------------------------
+
+namespace {
+
+// write:SUFFIX:N lets N bytes in all reach that file, through write(2) or
+// its streams, and fails the rest with ENOSPC; once it failed, fflush and
+// fclose of the file's stream fail too.
+std::mutex write_fault_mutex;
+long write_fault_passed = 0;
+bool write_fault_fired = false;
+
+bool WriteFaultFile(int fd, const Fault **fault) {
+    *fault = ActiveFault("write");
+    if (*fault == nullptr || (*fault)->args.size() != 2 || fd < 0) return false;
+    char link[64], path[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    ssize_t len = readlink(link, path, sizeof path);
+    if (len < 0) return false;
+    std::string p(path, static_cast<size_t>(len));
+    const std::string &suffix = (*fault)->args[0];
+    return p.size() >= suffix.size() && p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// How many of n bytes for fd may go through.
+size_t WriteAllowance(int fd, size_t n) {
+    const Fault *f;
+    if (!WriteFaultFile(fd, &f)) return n;
+    std::lock_guard<std::mutex> hold(write_fault_mutex);
+    long left = std::max(0L, atol(f->args[1].c_str()) - write_fault_passed);
+    size_t allowed = std::min(n, static_cast<size_t>(left));
+    write_fault_passed += static_cast<long>(allowed);
+    if (allowed < n && !write_fault_fired) {
+        write_fault_fired = true;
+        Log("fault write " + f->args[0] + " after " + std::to_string(write_fault_passed));
+    }
+    return allowed;
+}
+
+bool WriteFaultFired(FILE *stream) {
+    const Fault *f;
+    if (stream == nullptr || !WriteFaultFile(fileno(stream), &f)) return false;
+    std::lock_guard<std::mutex> hold(write_fault_mutex);
+    return write_fault_fired;
+}
+
+}  // namespace
+
+extern "C" {
+
+ssize_t write(int fd, const void *buf, size_t n) {
+    REAL(write);
+    size_t allowed = WriteAllowance(fd, n);
+    if (allowed == n) return real_write(fd, buf, n);
+    if (allowed > 0) return real_write(fd, buf, allowed);
+    errno = ENOSPC;
+    return -1;
+}
+
+size_t fwrite(const void *ptr, size_t size, size_t nmemb, FILE *stream) {
+    REAL(fwrite);
+    size_t n = size * nmemb;
+    if (size == 0 || n == 0) return real_fwrite(ptr, size, nmemb, stream);
+    size_t allowed = WriteAllowance(fileno(stream), n);
+    if (allowed == n) return real_fwrite(ptr, size, nmemb, stream);
+    size_t items = real_fwrite(ptr, size, allowed / size, stream);
+    errno = ENOSPC;
+    return items;
+}
+
+int fflush(FILE *stream) {
+    REAL(fflush);
+    int result = real_fflush(stream);
+    if (!WriteFaultFired(stream)) return result;
+    errno = ENOSPC;
+    return EOF;
+}
+
+int fclose(FILE *stream) {
+    REAL(fclose);
+    bool fired = WriteFaultFired(stream);
+    int result = real_fclose(stream);
+    if (!fired) return result;
+    errno = ENOSPC;
+    return EOF;
 }
 
 }  // extern "C"

@@ -1,0 +1,392 @@
+// hostile_test.cpp: damaged and hostile inputs on the real program, through
+// the console stand-in: broken font sheets, index files that lie, an index
+// write that fails half-way, texts that are no texts, and odd folders. The
+// program must report what it reports and run on, never crash or hang, and
+// never show a wrong position without measuring again.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <thread>
+
+#include "../viewer/viewertest.h"
+#include "session.h"
+
+namespace {
+
+using namespace e2e;
+using viewertest::ModelIndex;
+using viewertest::ModelLines;
+
+std::string Le16(int v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+
+// A Targa header: colour map type, image type, size, depth, descriptor.
+std::string TargaHeader(int cmap, int type, int w, int h, int depth, int desc) {
+    std::string head(18, '\0');
+    head[1] = static_cast<char>(cmap);
+    head[2] = static_cast<char>(type);
+    head.replace(12, 2, Le16(w));
+    head.replace(14, 2, Le16(h));
+    head[16] = static_cast<char>(depth);
+    head[17] = static_cast<char>(desc);
+    return head;
+}
+
+// One run packet of `count` (1..128) black 32-bit pixels.
+std::string RunPacket(int count) { return std::string(1, static_cast<char>(0x80 | (count - 1))) + std::string(4, '\0'); }
+
+std::string Position(long line, long lines) {
+    return "On line " + std::to_string(line) + " of " + std::to_string(lines) + " (" +
+           std::to_string(lines == 0 ? 0 : line * 100 / lines) + "%)";
+}
+
+// "line 1" .. "line n", one per text line.
+std::string NumberedText(int n) {
+    std::string text;
+    for (int i = 1; i <= n; i++) text += "line " + std::to_string(i) + "\n";
+    return text;
+}
+
+// The page rows 0..14 for the wrapped lines of `text` from line `from` on.
+std::vector<std::string> PageOf(const std::string &text, size_t from) {
+    std::vector<std::string> rows(15, "");
+    std::vector<viewertest::ModelLine> lines = ModelLines(text);
+    for (size_t i = 0; i < 15 && from + i < lines.size(); i++) rows[i] = lines[from + i].str;
+    return rows;
+}
+
+std::vector<std::string> Rows0To14(const std::vector<std::string> &rows) {
+    return std::vector<std::string>(rows.begin(), rows.begin() + 15);
+}
+
+class Hostile : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT; }
+
+    Outcome Play(const Script &script, const Options &opt = Options()) {
+        Outcome run = session.Play(Flavour::Console, script, opt);
+        EXPECT_FALSE(run.killed) << run.Summary();
+        EXPECT_EQ(run.signal, 0) << run.Summary();
+        return run;
+    }
+    static void ExpectLeftForMenu(const Outcome &run) {
+        EXPECT_EQ(run.exit_code, 0) << run.Summary();
+        EXPECT_TRUE(run.WentToMenu()) << run.Summary();
+    }
+    // Down to list entry `entry`, B, and a shot of the first page.
+    static Script &Open(Script &s, int entry, const std::string &page) {
+        s.Tap(kStickDown, entry).Tap(kB).Shot(page);
+        return s;
+    }
+    std::string Index(const std::string &name) const { return session.Path("." + name + ".tomo"); }
+
+    Session session;
+};
+
+// ---- Font sheets ------------------------------------------------------------
+
+struct SheetCase {
+    const char *what;
+    std::string bytes;
+    std::string err;   // the whole of standard error
+};
+
+TEST_F(Hostile, BrokenFontSheetsAreReportedAndTheProgramRunsOn) {
+    const std::string font = testutil::ReadFile(TOMO_FONT);
+    const std::string surface = "LoadTargaImage: failed to create image surface: ";
+    const std::vector<SheetCase> cases = {
+        {"16384 wide", TargaHeader(0, 10, 16384, 13, 32, 0x20) + RunPacket(1),
+         surface + "image too wide for a surface row\n"},
+        {"65535 wide", TargaHeader(0, 10, 65535, 65535, 24, 0x20), surface + "image too wide for a surface row\n"},
+        {"16383 by 65535", TargaHeader(0, 10, 16383, 65535, 32, 0x20) + RunPacket(128), surface + "Out of memory\n"},
+        {"6 by 65535, one packet", TargaHeader(0, 10, 6, 65535, 32, 0x00) + RunPacket(100), ""},
+        {"width 0", TargaHeader(0, 10, 0, 13, 32, 0x20) + RunPacket(5), ""},
+        {"height 0", TargaHeader(0, 10, 1536, 0, 24, 0x20), ""},
+        {"cut in the header", font.substr(0, 11), "LoadTargaImage: could not read the header of ./simplefont.tga\n"},
+        {"cut in the packets", font.substr(0, font.size() / 2), ""},
+        {"cut in a pixel value", TargaHeader(0, 10, 8, 8, 32, 0x20) + "\x83\x01\x02", ""},
+        {"colour map type 1", TargaHeader(1, 10, 8, 8, 32, 0x20), "LoadTargaImage: unsupported colormap type (1)"},
+        {"origin on the right", TargaHeader(0, 10, 8, 8, 32, 0x10), "LoadTargaImage: unsupported image origin"},
+    };
+    std::vector<SheetCase> all = cases;
+    for (int type : {0, 2, 9, 11, 255})
+        all.push_back({"image type", TargaHeader(0, type, 8, 8, 32, 0x20),
+                       "LoadTargaImage: unsupported image type (" + std::to_string(type) + ")"});
+    for (int depth : {0, 16, 31})
+        all.push_back({"depth", TargaHeader(0, 10, 8, 8, depth, 0x20),
+                       "LoadTargaImage: unsupported image depth (" + std::to_string(depth) + ")\n"});
+    Options opt;
+    opt.font = false;
+    session.File("note.txt", "hello\n");
+    for (const SheetCase &c : all) {
+        SCOPED_TRACE(std::string(c.what) + ": " + c.err);
+        session.File("simplefont.tga", c.bytes);
+        // the list, then the text and back: every drawing path with that sheet
+        Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Tap(kX).Tap(kA).Tap(kA), opt);
+        ExpectLeftForMenu(run);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.Listings().size(), 2u);
+    }
+}
+
+// ---- Index files ------------------------------------------------------------
+
+// 40 lines "line 1".."line 40"; the list is "..", book.txt, simplefont.tga.
+struct IndexCase {
+    const char *what;
+    std::vector<int32_t> words;   // the index file, or
+    std::string bytes;            // these bytes when words is empty
+    bool measured_again;
+    std::vector<std::string> page;  // rows 0..14 of the first page
+    std::string status;
+};
+
+TEST_F(Hostile, LyingIndexFilesAreMeasuredAgainOrUsedWithoutHarm) {
+    const std::string text = NumberedText(40);
+    const std::vector<int32_t> good = ModelIndex(text);
+    const int32_t size = static_cast<int32_t>(text.size());
+    auto with = [&](int32_t saved, std::vector<int32_t> offsets) {
+        std::vector<int32_t> w = {saved, 40};
+        w.insert(w.end(), offsets.begin(), offsets.end());
+        w.push_back(size);
+        return w;
+    };
+    std::vector<int32_t> negative, decreasing, past_end;
+    for (int i = 0; i < 40; i++) {
+        negative.push_back(-2 - i);
+        decreasing.push_back(good[2 + 39 - i]);
+        past_end.push_back(size + 100 + i);
+    }
+    std::vector<int32_t> too_many = good;
+    too_many[1] = 1000;
+    const std::vector<std::string> blank(15, "");
+    const std::vector<std::string> first = PageOf(text, 0);
+    const std::vector<IndexCase> cases = {
+        {"negative saved line", with(-7, {good.begin() + 2, good.end() - 1}), "", false, first, Position(1, 40)},
+        {"saved line at the count", with(40, {good.begin() + 2, good.end() - 1}), "", false, first, Position(1, 40)},
+        {"saved line far beyond", with(1 << 30, {good.begin() + 2, good.end() - 1}), "", false, first,
+         Position(1, 40)},
+        {"count beyond the file", too_many, "", true, first, Position(1, 40)},
+        {"negative offsets", with(5, negative), "", false, blank, Position(6, 40)},
+        {"decreasing offsets", with(0, decreasing), "", false, PageOf(text, 39), Position(1, 40)},
+        {"offsets past the end", with(3, past_end), "", false, blank, Position(4, 40)},
+        {"three bytes", {}, "\x01\x02\x03", true, first, Position(1, 40)},
+    };
+    for (const IndexCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        session.File("book.txt", text);
+        std::string bytes = c.words.empty() ? c.bytes : testutil::Words(c.words);
+        session.File(".book.txt.tomo", bytes);
+        Script s;
+        Open(s, 1, "page");
+        s.Tap(kStickDown).Tap(kR).Tap(kL).Tap(kStickRight).Tap(kStickUp).Tap(kStickLeft).Shot("moved");
+        s.Tap(kA).Tap(kA);
+        Outcome run = Play(s);
+        ExpectLeftForMenu(run);
+        std::vector<std::string> rows = session.Rows("page");
+        EXPECT_EQ(Rows0To14(rows), c.page);
+        EXPECT_EQ(rows[15], c.status);
+        std::vector<int32_t> now = testutil::ReadWords(Index("book.txt"));
+        if (c.measured_again) {
+            EXPECT_EQ(now, good) << "measured again, and back at line 0 after the moves";
+            EXPECT_EQ(Rows0To14(session.Rows("moved")), first);
+        } else {
+            // used as it is: only the saved line may have changed
+            ASSERT_EQ(now.size(), c.words.size());
+            EXPECT_TRUE(std::equal(now.begin() + 1, now.end(), c.words.begin() + 1));
+        }
+    }
+}
+
+TEST_F(Hostile, AHugeIndexIsNotReadWholeOnOpen) {
+    // a sparse text of 500,000,000 NUL bytes and a sparse index that claims
+    // one line per byte: 2 GB, of which the open may read only a few words
+    const int32_t size = 500000000;
+    session.File("book.txt");
+    fs::resize_file(session.Path("book.txt"), static_cast<uintmax_t>(size));
+    session.File(".book.txt.tomo", testutil::Words({0, size}));
+    fs::resize_file(Index("book.txt"), (static_cast<uintmax_t>(size) + 2) * 4);
+    {
+        std::fstream f(Index("book.txt"), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp((static_cast<std::streamoff>(size) + 2) * 4);
+        std::string end = testutil::Words({size});
+        f.write(end.data(), 4);
+    }
+    Options opt;
+    opt.kill_after_s = 30;
+    Script s;
+    Open(s, 1, "page");
+    s.Tap(kStickRight).Shot("end").Tap(kA).Tap(kA);
+    Outcome run = Play(s, opt);
+    ExpectLeftForMenu(run);
+    EXPECT_EQ(session.Rows("page")[15], Position(1, size));
+    EXPECT_EQ(session.Rows("end")[15], Position(size, size));
+    // from B's press to the frame of its page
+    int press = run.Index("got press 13 #1");
+    ASSERT_GE(press, 0);
+    int frame = run.Index("frame", press);
+    ASSERT_GT(frame, press);
+    EXPECT_LT(run.log[static_cast<size_t>(frame)].ms - run.log[static_cast<size_t>(press)].ms, 2000)
+        << run.Summary();
+}
+
+TEST_F(Hostile, AnIndexWriteThatFailsHalfWayIsMeasuredAgainOnTheNextVisit) {
+    // 20,000 lines: an index of 80,012 bytes, written in two blocks, the
+    // line count last; the write fails in the second block, then at the count
+    const int lines = 20000;
+    const std::string text = NumberedText(lines);
+    const std::vector<int32_t> good = ModelIndex(text);
+    const std::vector<std::string> first = PageOf(text, 0);
+    for (long fail_after : {70000L, 80012L}) {
+        SCOPED_TRACE("fails after " + std::to_string(fail_after) + " bytes");
+        session.File("book.txt", text);
+        fs::remove(Index("book.txt"));
+        Options opt;
+        opt.fail = "write:/.book.txt.tomo:" + std::to_string(fail_after);
+        Script s;
+        Open(s, 1, "page").Tap(kR).Tap(kA).Tap(kA);
+        Outcome broken = Play(s, opt);
+        ExpectLeftForMenu(broken);
+        EXPECT_TRUE(broken.Logged("fault write /.book.txt.tomo after " + std::to_string(fail_after)))
+            << broken.Summary();
+        EXPECT_EQ(Rows0To14(session.Rows("page")), first) << "the text is shown all the same";
+        EXPECT_NE(testutil::ReadWords(Index("book.txt")), good);
+
+        Script again;
+        Open(again, 1, "again").Tap(kStickRight).Shot("end").Tap(kA).Tap(kA);
+        Outcome next = Play(again);
+        ExpectLeftForMenu(next);
+        EXPECT_EQ(session.Rows("again")[15], Position(1, lines));
+        EXPECT_EQ(Rows0To14(session.Rows("again")), first);
+        EXPECT_EQ(session.Rows("end")[0], "line 20000");
+        std::vector<int32_t> saved = good;
+        saved[0] = lines - 1;
+        EXPECT_EQ(testutil::ReadWords(Index("book.txt")), saved);
+    }
+}
+
+// ---- Texts ------------------------------------------------------------------
+
+TEST_F(Hostile, TextsThatAreNoTextsAreCutAndIndexedLikeAnyOther) {
+    // entries: "..", a1 .. a5, simplefont.tga
+    const std::vector<std::pair<std::string, std::string>> texts = {
+        {"a1_program", testutil::ReadFile("/bin/ls")},
+        {"a2_one_line", std::string(10000000, 'a')},
+        {"a3_nul", std::string("ab\0cd\n\0\0\0\n\0 e", 13)},
+        {"a4_cr", std::string(1000, '\r')},
+        {"a5_spaces", std::string(200, ' ')},
+    };
+    ASSERT_GT(texts[0].second.size(), 10000u);
+    Script s;
+    for (size_t i = 0; i < texts.size(); i++) {
+        session.File(texts[i].first, texts[i].second);
+        Open(s, static_cast<int>(i) + 1, texts[i].first);
+        s.Tap(kR).Tap(kStickRight).Shot(texts[i].first + "_end").Tap(kA);
+    }
+    s.Tap(kA);
+    Options opt;
+    opt.kill_after_s = 120;
+    Outcome run = Play(s, opt);
+    ExpectLeftForMenu(run);
+    for (const auto &t : texts) {
+        SCOPED_TRACE(t.first);
+        std::vector<int32_t> want = ModelIndex(t.second);
+        int32_t count = want[1];
+        want[0] = count - 1;
+        EXPECT_EQ(testutil::ReadWords(Index(t.first)), want);
+        EXPECT_EQ(session.Rows(t.first)[15], Position(1, count));
+        EXPECT_EQ(session.Rows(t.first + "_end")[15], Position(count, count));
+    }
+    EXPECT_EQ(session.Rows("a2_one_line_end")[0], std::string(10000000 % 53, 'a'));
+    EXPECT_EQ(Rows0To14(session.Rows("a4_cr")), std::vector<std::string>(15, ""));
+    EXPECT_EQ(session.Rows("a5_spaces")[0], "") << "53 spaces are cut after the last but one";
+}
+
+// ---- Folders -----------------------------------------------------------------
+
+TEST_F(Hostile, OddNamesAreListedOpenedAndLeft) {
+    const std::string longest(255, 'n');
+    session.File(longest, "the longest name\n");
+    session.File("new\nline", "newline\n");
+    session.File("\xe9t\xe9\xff", "high bytes\n");
+    // sorted by bytes: "..", new\nline, nnn..., simplefont.tga, \xe9t\xe9\xff
+    Script s;
+    Open(s, 1, "newline").Tap(kA);
+    Open(s, 2, "longest").Tap(kA);
+    Open(s, 4, "high").Tap(kA);
+    s.Tap(kA);
+    Outcome run = Play(s);
+    ExpectLeftForMenu(run);
+    // ".nnn....tomo" is longer than a name may be: read without an index
+    EXPECT_EQ(session.Rows("longest")[0], "the longest name");
+    EXPECT_EQ(session.Rows("longest")[15], Position(1, 0));
+    EXPECT_EQ(session.Rows("newline")[0], "newline");
+    EXPECT_EQ(session.Rows("high")[0], "high bytes");
+    EXPECT_TRUE(fs::exists(Index("new\nline")));
+    EXPECT_TRUE(fs::exists(Index("\xe9t\xe9\xff")));
+}
+
+TEST_F(Hostile, HundredNestedFoldersAreEnteredAsFarAsThePathFits) {
+    std::string rel = "d";
+    for (int i = 1; i < 100; i++) rel += "/d";
+    session.Dir(rel);
+    // each folder lists "..", d; the start folder "..", d, simplefont.tga
+    Script s;
+    for (int i = 0; i < 100; i++) s.Tap(kStickDown).Tap(kB);
+    s.Shot("deepest").Tap(kA);
+    Outcome run = Play(s);
+    ExpectLeftForMenu(run);
+    size_t fits = (99 - session.Root().size()) / 2;
+    std::string deepest = session.Root();
+    for (size_t i = 0; i < fits; i++) deepest += "/d";
+    EXPECT_EQ(session.Rows("deepest")[0], "Dir:" + deepest.substr(0, 49));
+    EXPECT_EQ(run.Listings().size(), fits + 1) << "a refused folder is never read";
+}
+
+TEST_F(Hostile, AStartFolderDeeperThanThePathHoldsIsAnEmptyListWhereBGoesToTheRoot) {
+    std::string rel = "d";
+    for (int i = 1; i < 100; i++) rel += "/d";
+    session.StartIn(rel);
+    ASSERT_GE(session.Start().size(), 100u);
+    Outcome run = Play(Script().Shot("start").Tap(kStickDown).Tap(kB).Shot("root").Tap(kA));
+    ExpectLeftForMenu(run);
+    EXPECT_EQ(session.Rows("start"), ListScreen("", {}));
+    EXPECT_EQ(session.Rows("root")[0], "Dir:/");
+    EXPECT_EQ(session.Rows("root")[1], Entry("..", true));
+}
+
+TEST_F(Hostile, AFileRemovedAfterTheListingIsNotOpened) {
+    session.File("gone.txt", "soon gone\n");
+    // "..", gone.txt, simplefont.tga; the file goes while the program waits
+    std::thread remover([this] {
+        std::string shot = session.ShotsDir() + "/listed.bmp";
+        for (int i = 0; i < 2000 && !fs::exists(shot); i++) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        fs::remove(session.Path("gone.txt"));
+    });
+    Outcome run = Play(Script().Shot("listed").Wait(500).Tap(kStickDown).Tap(kB).Shot("after_b").Tap(kA));
+    remover.join();
+    ExpectLeftForMenu(run);
+    EXPECT_EQ(session.Rows("after_b"), ListScreen(session.Root(), {Entry("gone.txt"), Entry("simplefont.tga")}));
+    EXPECT_EQ(run.Listings().size(), 1u);
+    EXPECT_FALSE(fs::exists(Index("gone.txt")));
+}
+
+TEST_F(Hostile, TwentyThousandEntriesAreListedWhole) {
+    session.Dir("big");
+    char name[16];
+    for (int i = 0; i < 20000; i++) {
+        snprintf(name, sizeof name, "e%05d", i);
+        testutil::WriteFile(session.Path("big/") + name, "");
+    }
+    Options opt;
+    opt.kill_after_s = 120;
+    Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Tap(kStickRight).Shot("last").Tap(kL).Shot("back15")
+                           .Tap(kStickUp).Tap(kA), opt);
+    ExpectLeftForMenu(run);
+    ASSERT_EQ(run.Listings().size(), 2u);
+    EXPECT_EQ(run.Listings()[1].size(), 20001u);
+    EXPECT_EQ(session.Rows("last"), ListScreen(session.Path("big"), {Entry("e19999")}));
+    EXPECT_EQ(session.Rows("back15")[1], Entry("e19984"));
+}
+
+}  // namespace
