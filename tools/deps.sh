@@ -2,7 +2,8 @@
 # deps.sh: installs the Debian packages that building and testing need,
 # when any of them is missing. Used by run.sh, test.sh and CI.
 set -e
-PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libgtest-dev xfonts-base pcf2bdf"
+PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libgtest-dev xfonts-base pcf2bdf
+    libx11-dev xvfb xdotool x11-apps imagemagick"
 missing=""
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
