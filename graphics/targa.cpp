@@ -2,6 +2,7 @@
  * image of 24 or 32 bits, into a 32-bit software surface whose bytes are
  * red, green, blue, alpha in memory. Every other kind of file is refused
  * with one message on stderr. */
+#include <limits.h>
 #include <stdio.h>
 
 #include "targa.h"
@@ -106,12 +107,17 @@ static int header_acceptable(FILE *f, const Uint8 *targaHeader)
 }
 
 /* SDL 1.2 does not notice when a row overflows its 16-bit pitch and would
- * hand back a surface too small for the image, so such widths are turned
- * away here as a failed surface. */
+ * hand back a surface too small for the image; it also sizes the pixels as
+ * height times pitch in an int, which overflows past 2 GiB. Such sizes are
+ * turned away here as a failed surface. */
 static SDL_Surface *create_surface(int width, int height, int depth)
 {
     if (width > TGA_MAX_WIDTH) {
         SDL_SetError("image too wide for a surface row");
+        return NULL;
+    }
+    if (height != 0 && width * 4 > INT_MAX / height) {
+        SDL_SetError("image too large for a surface");
         return NULL;
     }
     return SDL_CreateRGBSurface(0, width, height, 32, 0x000000FF, 0x0000FF00,

@@ -35,11 +35,6 @@ std::string TargaHeader(int cmap, int type, int w, int h, int depth, int desc) {
 // One run packet of `count` (1..128) black 32-bit pixels.
 std::string RunPacket(int count) { return std::string(1, static_cast<char>(0x80 | (count - 1))) + std::string(4, '\0'); }
 
-std::string Position(long line, long lines) {
-    return "On line " + std::to_string(line) + " of " + std::to_string(lines) + " (" +
-           std::to_string(lines == 0 ? 0 : line * 100 / lines) + "%)";
-}
-
 // "line 1" .. "line n", one per text line.
 std::string NumberedText(int n) {
     std::string text;
@@ -98,7 +93,8 @@ TEST_F(Hostile, BrokenFontSheetsAreReportedAndTheProgramRunsOn) {
         {"16384 wide", TargaHeader(0, 10, 16384, 13, 32, 0x20) + RunPacket(1),
          surface + "image too wide for a surface row\n"},
         {"65535 wide", TargaHeader(0, 10, 65535, 65535, 24, 0x20), surface + "image too wide for a surface row\n"},
-        {"16383 by 65535", TargaHeader(0, 10, 16383, 65535, 32, 0x20) + RunPacket(128), surface + "Out of memory\n"},
+        {"16383 by 65535", TargaHeader(0, 10, 16383, 65535, 32, 0x20) + RunPacket(128),
+         surface + "image too large for a surface\n"},
         {"6 by 65535, one packet", TargaHeader(0, 10, 6, 65535, 32, 0x00) + RunPacket(100), ""},
         {"width 0", TargaHeader(0, 10, 0, 13, 32, 0x20) + RunPacket(5), ""},
         {"height 0", TargaHeader(0, 10, 1536, 0, 24, 0x20), ""},

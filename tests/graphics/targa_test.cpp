@@ -261,11 +261,38 @@ TEST_F(TargaTest, RefusalsSayWhyOnStderr) {
          "LoadTargaImage: unsupported image depth (8)\n"},
         {"too wide", [] { Tga t; t.width = 16384; return t; }(),
          "LoadTargaImage: failed to create image surface: image too wide for a surface row\n"},
+        // SDL would size these pixels as height * pitch in an int
+        {"past 2 GiB by one row", [] { Tga t; t.width = 16383; t.height = 32771; return t; }(),
+         "LoadTargaImage: failed to create image surface: image too large for a surface\n"},
+        {"largest of all", [] { Tga t; t.width = 16383; t.height = 65535; return t; }(),
+         "LoadTargaImage: failed to create image surface: image too large for a surface\n"},
+        {"taller than wide", [] { Tga t; t.width = 8193; t.height = 65535; return t; }(),
+         "LoadTargaImage: failed to create image surface: image too large for a surface\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Load(c.tga.Header() + pixels), nullptr);
         EXPECT_EQ(err, c.message);
+    }
+}
+
+TEST_F(TargaTest, EveryOtherImageTypeAndDepthIsRefused) {
+    const std::string pixels = RunPacket(1, kRed, 32);
+    for (int type = 0; type < 256; type++) {
+        if (type == 10) continue;
+        SCOPED_TRACE("type " + std::to_string(type));
+        Tga t;
+        t.imageType = type;
+        EXPECT_EQ(Load(t.Header() + pixels), nullptr);
+        EXPECT_EQ(err, "LoadTargaImage: unsupported image type (" + std::to_string(type) + ")");
+    }
+    for (int depth = 0; depth < 256; depth++) {
+        if (depth == 24 || depth == 32) continue;
+        SCOPED_TRACE("depth " + std::to_string(depth));
+        Tga t;
+        t.depth = depth;
+        EXPECT_EQ(Load(t.Header() + pixels), nullptr);
+        EXPECT_EQ(err, "LoadTargaImage: unsupported image depth (" + std::to_string(depth) + ")\n");
     }
 }
 
