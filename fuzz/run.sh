@@ -44,14 +44,16 @@ for t in "${targets[@]}"; do
     # the loader's messages for refused sheets would drown the statistics
     # (-close_fd_mask=2); sanitizer reports still reach the log
     log=$out/$t.log
+    rc=0
     (cd "$out" && "./${t}_fuzz" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
         -rss_limit_mb=4096 -print_final_stats=1 -close_fd_mask=2 -artifact_prefix="$out/${t}-" \
-        "$corpus") >"$log" 2>&1 || true
+        "$corpus") >"$log" 2>&1 || rc=$?
     grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)|^stat::(number_of_executed_units|peak_rss)' "$log" || true
-    # a fault leaves an artifact
-    if ls "$out/${t}-"* >/dev/null 2>&1; then
-        echo "== $t: FAULT, see $log and $out/${t}-*"
-        grep -E 'check failed|SUMMARY|ERROR' "$log" | head -5
+    # a crash, a failed check, a timeout, a leak or running out of memory
+    # all end libFuzzer with a non-zero status and leave the input behind
+    if [ "$rc" -ne 0 ]; then
+        echo "== $t: FAULT (status $rc), see $log"
+        grep -E 'check failed|SUMMARY|ERROR|Test unit written' "$log" | head -5 || true
         status=1
     fi
 done
