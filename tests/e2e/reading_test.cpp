@@ -41,11 +41,6 @@ std::vector<std::string> Measuring(long lines) {
     return Page({}, "Please wait... counting lines: " + std::to_string(lines));
 }
 
-std::string Position(long line, long lines) {
-    return "On line " + std::to_string(line) + " of " + std::to_string(lines) + " (" +
-           std::to_string(lines == 0 ? 0 : line * 100 / lines) + "%)";
-}
-
 // The index of "line 1".."line n": line k starts after the k lines before it.
 std::vector<int32_t> NumberedIndex(int n, int32_t saved) {
     std::vector<int32_t> words = {saved, n, 0};

@@ -193,6 +193,13 @@ private:
     bool loaded_ = false;
 };
 
+// The position line for a line shown out of lines (64-bit arithmetic: a
+// test's 32-bit long would overflow where the program does not).
+inline std::string Position(long long line, long long lines) {
+    return "On line " + std::to_string(line) + " of " + std::to_string(lines) + " (" +
+           std::to_string(lines == 0 ? 0 : line * 100 / lines) + "%)";
+}
+
 }  // namespace e2e
 
 #endif
