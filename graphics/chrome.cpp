@@ -101,7 +101,10 @@ void UpdateStatusChange(SDL_Surface *pFont, SDL_Surface *screen,
     SDL_Rect cell;
     Uint32 c = SDL_MapRGB(screen->format, 0, STATUS_LINE_GREEN, 0);
 
-    for (i = 0; i < TEXT_COLS && (!shown_end || !str_end); i++) {
+    /* the common start, most of a counter's message, at a glance */
+    for (i = 0; i < TEXT_COLS && shown[i] == str[i] && str[i] != '\0'; i++)
+        ;
+    for (; i < TEXT_COLS && (!shown_end || !str_end); i++) {
         shown_end = shown_end || shown[i] == '\0';
         str_end = str_end || str[i] == '\0';
         if ((shown_end ? 0 : shown[i]) == (str_end ? 0 : str[i]))

@@ -93,6 +93,25 @@ static int PutWord(FILE *fp, int32_t value)
     return 1;
 }
 
+/* A batch of offsets (each below 2 GiB), the block written out first when
+ * the batch would not fit. */
+static int PutOffsets(FILE *fp, const int64_t *ends, int n)
+{
+    unsigned char *out;
+    int i;
+
+    if (word_fill + n * INDEX_WORD_SIZE > MEASURE_BLOCK_SIZE) {
+        if (fwrite(word_block, 1, (size_t)word_fill, fp) != (size_t)word_fill)
+            return 0;
+        word_fill = 0;
+    }
+    out = word_block + word_fill;
+    for (i = 0; i < n; i++, out += INDEX_WORD_SIZE)
+        PackWord(out, (int32_t)ends[i]);
+    word_fill += n * INDEX_WORD_SIZE;
+    return 1;
+}
+
 static int FlushWords(FILE *fp)
 {
     size_t n = (size_t)word_fill;
@@ -163,9 +182,25 @@ static int ReuseIndex(FILE *fp, int64_t text_size)
     return 1;
 }
 
+/* "Please wait... counting lines: N" into status. Written out by hand
+ * rather than by snprintf, which cost more than the hundred lines cut
+ * between two messages; the text always fits (31 + 10 digits). */
 static void ReportProgress(int32_t lines, ProgressFunc progress, void *ctx)
 {
-    snprintf(status, STATUS_SIZE, "Please wait... counting lines: %ld", (long)lines);
+    static const char prefix[] = "Please wait... counting lines: ";
+    char digits[12];
+    int n = 0;
+    uint32_t rest = (uint32_t)lines;
+    char *out = status + sizeof prefix - 1;
+
+    do {
+        digits[n++] = (char)('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    memcpy(status, prefix, sizeof prefix - 1);
+    while (n > 0)
+        *out++ = digits[--n];
+    *out = '\0';
     if (progress)
         progress(ctx);
 }
@@ -197,7 +232,6 @@ static int32_t Measure(LineReader *r, FILE *fp, ProgressFunc progress, void *ctx
     int64_t ends[PROGRESS_EVERY];
     int32_t lines = 0;
     int n;
-    int i;
     int ok;
 
     word_fill = 0;
@@ -206,13 +240,12 @@ static int32_t Measure(LineReader *r, FILE *fp, ProgressFunc progress, void *ctx
     n = PROGRESS_EVERY;
     while (ok && n == PROGRESS_EVERY) {
         n = ReadLineEnds(r, ends, PROGRESS_EVERY);
-        for (i = 0; ok && i < n; i++) {
-            /* a text that grew past 2 GiB while it was read */
-            if (ends[i] > INT32_MAX || lines == INT32_MAX)
-                return -1;
-            lines++;
-            ok = PutWord(fp, (int32_t)ends[i]);
-        }
+        /* a text that grew past 2 GiB while it was read; offsets rise, so
+         * the batch's last is its largest */
+        if (n > 0 && (ends[n - 1] > INT32_MAX || lines > INT32_MAX - n))
+            return -1;
+        ok = PutOffsets(fp, ends, n);
+        lines += n;
         if (ok && n == PROGRESS_EVERY)
             ReportProgress(lines, progress, ctx);
     }

@@ -261,4 +261,143 @@ TEST_F(GeneratedTexts, ReaderStartsAtAnyRecordedOffset) {
     }
 }
 
+// Every line end that ReadLineEnds gives, in batches of `batch`, through a
+// reader with a block of `cap` bytes. The block starts out all LF, so that
+// a look at a byte past what was read shows as a wrong cut.
+std::vector<int64_t> EndsInBatches(const char *path, int cap, int batch) {
+    std::vector<char> block(static_cast<size_t>(cap), '\n');
+    std::vector<int64_t> all, ends(static_cast<size_t>(batch));
+    LineReader r;
+    if (!OpenLineReader(&r, path, 0, block.data(), cap)) return all;
+    int n;
+    do {
+        n = ReadLineEnds(&r, ends.data(), batch);
+        all.insert(all.end(), ends.begin(), ends.begin() + n);
+    } while (n == batch);
+    CloseLineReader(&r);
+    return all;
+}
+
+std::vector<int64_t> ModelEnds(const std::string &text) {
+    std::vector<int64_t> ends;
+    int64_t off = 0;
+    for (const ModelLine &m : ModelLines(text)) ends.push_back(off += m.advance);
+    return ends;
+}
+
+// The measuring pass's batches give the model's ends whatever the block:
+// smaller than a line, a line, around a map word, the page block, the
+// measuring block, and one byte more than the measuring block holds a map
+// for; and whatever the batch, down to one line.
+TEST_F(GeneratedTexts, LineEndsInBatchesMatchTheModelForEveryBlockSize) {
+    const int caps[] = {1, 2, 52, 53, 54, 63, 64, 65, 200, PAGE_BLOCK_SIZE,
+                        MEASURE_BLOCK_SIZE, MEASURE_BLOCK_SIZE + 1};
+    for (size_t t = 0; t < texts.size(); t++) {
+        Pick("g.txt", texts[t]);
+        std::vector<int64_t> want = ModelEnds(texts[t]);
+        for (int cap : caps)
+            for (int batch : {1, 3, static_cast<int>(PROGRESS_EVERY)}) {
+                SCOPED_TRACE("text " + std::to_string(t) + " block " + std::to_string(cap) +
+                             " batch " + std::to_string(batch));
+                ASSERT_EQ(EndsInBatches(filename, cap, batch), want);
+            }
+    }
+}
+
+// Prose as the measuring pass mostly meets it, with its corners placed at
+// the measuring block's edges: a CR LF split between two reads, an LF as
+// the block's last byte, a window that ends exactly at the block's end,
+// and a lone CR in the middle of a line.
+class MeasuringBlockEdges : public ViewerTest {
+protected:
+    static std::string Prose(size_t size, unsigned seed) {
+        std::mt19937 rng(seed);
+        std::string text;
+        size_t col = 0;
+        while (text.size() < size) {
+            std::string word(1 + rng() % 9, static_cast<char>('a' + rng() % 26));
+            text += word;
+            col += word.size();
+            if (col > 60 + rng() % 20) {
+                text += rng() % 4 ? "\n" : "\r\n";
+                col = 0;
+            } else {
+                text += ' ';
+                col++;
+            }
+        }
+        return text;
+    }
+    // The text with `piece` written over it so that it ends at byte `end`.
+    static std::string Placed(std::string text, const std::string &piece, size_t end) {
+        text.replace(end - piece.size(), piece.size(), piece);
+        return text;
+    }
+    void ExpectModelEnds(const std::string &name, const std::string &text) {
+        SCOPED_TRACE(name);
+        Pick(name, text);
+        EXPECT_EQ(EndsInBatches(filename, MEASURE_BLOCK_SIZE, PROGRESS_EVERY), ModelEnds(text));
+    }
+};
+
+TEST_F(MeasuringBlockEdges, CutsAsTheModelAcrossBlocks) {
+    const size_t block = MEASURE_BLOCK_SIZE;
+    std::string prose = Prose(3 * block + 777, 7);
+    ExpectModelEnds("prose.txt", prose);
+    ExpectModelEnds("crlf-split.txt", Placed(prose, Rep('a', 30) + "\r", block));
+    ExpectModelEnds("lf-last.txt", Placed(prose, Rep('a', 30) + "\n", block));
+    ExpectModelEnds("cr-last.txt", Placed(prose, Rep('a', 30) + " b\r", block));
+    ExpectModelEnds("window-at-end.txt", Placed(prose, "\n" + Rep('w', 25) + " " + Rep('v', 27), block));
+    ExpectModelEnds("lone-cr.txt", Placed(prose, "\nab\rcd " + Rep('x', 60), block / 2));
+    ExpectModelEnds("crlf-at-width.txt", Placed(prose, "\n" + Rep('y', 52) + "\r\n", block / 3));
+    ExpectModelEnds("cr-ends-text.txt", Rep('a', 10) + "\n" + Rep('b', 52) + "\r");
+    ExpectModelEnds("one-space-at-each-column.txt", [] {
+        std::string t;
+        for (int col = 0; col <= TEXT_COLS; col++) t += Rep('a', col) + " " + Rep('b', 60) + "\n";
+        return t;
+    }());
+    ExpectModelEnds("all-crlf.txt", [] {
+        std::string t;
+        for (int i = 0; i < 20000; i++) t += "line " + std::to_string(i) + "\r\n";
+        return t;
+    }());
+}
+
+// Two measuring readers taking turns, and a reader opened again on another
+// text with the same block: each goes on from its own text, never from what
+// the other left in the block's map.
+TEST_F(MeasuringBlockEdges, ReadersTakingTurnsKeepTheirOwnCuts) {
+    std::string one = Prose(200000, 1), two = Prose(200000, 2);
+    Pick("one.txt", one);
+    std::string path_one = filename;
+    Pick("two.txt", two);
+    std::string path_two = filename;
+    std::vector<char> block_one(MEASURE_BLOCK_SIZE), block_two(MEASURE_BLOCK_SIZE);
+    LineReader a, b;
+    ASSERT_TRUE(OpenLineReader(&a, path_one.c_str(), 0, block_one.data(), MEASURE_BLOCK_SIZE));
+    ASSERT_TRUE(OpenLineReader(&b, path_two.c_str(), 0, block_two.data(), MEASURE_BLOCK_SIZE));
+    std::vector<int64_t> got_one, got_two, ends(37);
+    int na, nb;
+    do {
+        na = ReadLineEnds(&a, ends.data(), 37);
+        got_one.insert(got_one.end(), ends.begin(), ends.begin() + na);
+        nb = ReadLineEnds(&b, ends.data(), 37);
+        got_two.insert(got_two.end(), ends.begin(), ends.begin() + nb);
+    } while (na == 37 || nb == 37);
+    CloseLineReader(&a);
+    CloseLineReader(&b);
+    EXPECT_EQ(got_one, ModelEnds(one));
+    EXPECT_EQ(got_two, ModelEnds(two));
+
+    // the same reader and block, first part way through one, then two
+    ASSERT_TRUE(OpenLineReader(&a, path_one.c_str(), 0, block_one.data(), MEASURE_BLOCK_SIZE));
+    ASSERT_EQ(ReadLineEnds(&a, ends.data(), 37), 37);
+    CloseLineReader(&a);
+    ASSERT_TRUE(OpenLineReader(&a, path_two.c_str(), 0, block_one.data(), MEASURE_BLOCK_SIZE));
+    got_two.clear();
+    while ((nb = ReadLineEnds(&a, ends.data(), 37)) > 0) got_two.insert(got_two.end(), ends.begin(), ends.begin() + nb);
+    CloseLineReader(&a);
+    EXPECT_EQ(got_two, ModelEnds(two));
+}
+
 }  // namespace

@@ -65,6 +65,23 @@ TEST_F(LineIndex, ProgressEveryHundredLines) {
     EXPECT_EQ(num_lines, 250);
 }
 
+// The batches of the measuring pass end where a message is due: a text
+// that ends right on a batch's end gets its message and no empty batch
+// after it changes the index.
+TEST_F(LineIndex, TextsEndingAtABatchBoundary) {
+    for (int lines : {99, 100, 101, 200, 300}) {
+        SCOPED_TRACE(std::to_string(lines) + " lines");
+        Pick("t" + std::to_string(lines) + ".txt", NumberedLines(lines));
+        Load();
+        std::vector<std::string> want;
+        for (int at = PROGRESS_EVERY; at <= lines; at += PROGRESS_EVERY)
+            want.push_back("Please wait... counting lines: " + std::to_string(at));
+        EXPECT_EQ(progress, want);
+        EXPECT_EQ(ReadWords(IndexPath()), ModelIndex(NumberedLines(lines)));
+        EXPECT_EQ(num_lines, lines);
+    }
+}
+
 TEST_F(LineIndex, MeasuringOpensTheTextOnce) {
     std::string text;
     for (int i = 0; i < 1000000; i++) text += (i % 7 == 0) ? "\r\n" : "x\n";
