@@ -13,7 +13,9 @@ void drawSprite(SDL_Surface *imageSurface, SDL_Surface *screenSurface,
 void tomo_write(SDL_Surface *pFont, SDL_Surface *screen, const char *str,
                 int x, int y, int count);
 /* Replaces an opaque font sheet by a copy in the screen's pixel format,
- * which draws the same pixels without a conversion per glyph. */
+ * which draws the same pixels without a conversion per glyph; a 16-bit
+ * copy gets a colour key that none of its pixels has, for SDL's cheaper
+ * copy loop (font.cpp). */
 void FontForScreen(SDL_Surface **pFont, SDL_Surface *screen);
 
 void clear_screen(SDL_Surface *screen);

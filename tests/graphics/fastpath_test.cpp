@@ -134,6 +134,43 @@ TEST(SheetCopy, ASheetWithAlphaIsKeptAndStillBlended) {
     EXPECT_GT(differ, GLYPH_W * GLYPH_H / 2);
 }
 
+// The copy takes SDL's pixel-by-pixel copy through a colour key: one that
+// no pixel of the sheet has, so nothing is left out (the tests above
+// compare every glyph with the converting blit).
+TEST(SheetCopy, TheCopyIsKeyedWithAValueNoneOfItsPixelsHas) {
+    SurfaceHolder screen{MakeScreen16()};
+    SDL_Surface *copy = LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga");
+    ASSERT_NE(copy, nullptr);
+    FontForScreen(&copy, screen.get());
+    SurfaceHolder owned{copy};
+    ASSERT_TRUE(copy->flags & SDL_SRCCOLORKEY);
+    int matches = 0;
+    for (int y = 0; y < copy->h; y++)
+        for (int x = 0; x < copy->w; x++) matches += testutil::Pixel16(copy, x, y) == copy->format->colorkey;
+    EXPECT_EQ(matches, 0);
+}
+
+// A 16-bit sheet with every one of the 65536 values leaves no key free: its
+// copy stays unkeyed and still draws every pixel.
+TEST(SheetCopy, ASheetWithEveryValueIsNotKeyed) {
+    SurfaceHolder screen{MakeScreen16()};
+    SurfaceHolder original{MakeScreen16(4096, 16)};
+    SDL_Surface *copy = MakeScreen16(4096, 16);
+    ASSERT_NE(original.get(), nullptr);
+    ASSERT_NE(copy, nullptr);
+    for (int y = 0; y < 16; y++)
+        for (int x = 0; x < 4096; x++) {
+            // every value once, in an order that puts varied ones in each cell
+            Uint32 v = static_cast<Uint32>((y * 4096 + x) * 40503u % 65536u);
+            putpixel(original.get(), x, y, v);
+            putpixel(copy, x, y, v);
+        }
+    FontForScreen(&copy, screen.get());
+    SurfaceHolder owned{copy};
+    EXPECT_FALSE(copy->flags & SDL_SRCCOLORKEY);
+    ExpectSameGlyphs(original.get(), copy);
+}
+
 TEST(SheetCopy, NoSheetStaysNoSheet) {
     SurfaceHolder screen{MakeScreen16()};
     SDL_Surface *none = nullptr;
