@@ -8,7 +8,15 @@
 //   tomo_bench --frames list N  draw N list frames only
 //   ... --frames page|list N loaded   the same from the sheet as loaded,
 //                                     which SDL converts on every glyph
-//   tomo_bench --measure FILE   measure FILE once (first visit) and exit
+//   ... --frames page|list N plain    the same from a copy in the screen's
+//                                     format without the colour key, which
+//                                     SDL copies row by row
+//   tomo_bench --measure FILE   measure FILE once (first visit) and exit,
+//                               for callgrind on the measuring pass
+//   tomo_bench --peak-rss DIR NAME   print the peak RSS in KiB of the real
+//                               program (TOMO_PROGRAM) opening DIR/NAME for
+//                               the first time, with the console stand-in
+//                               (TOMO_STANDIN) preloaded to press the buttons
 #include <SDL.h>
 
 #include <sys/resource.h>
@@ -51,6 +59,7 @@ double Seconds(double a, double b) { return b - a; }
 SDL_Surface *screen = nullptr;
 SDL_Surface *font = nullptr;      // what the program draws with: the copy
 SDL_Surface *original = nullptr;  // the sheet as loaded, for comparison
+SDL_Surface *plain = nullptr;     // a copy in the screen's format, unkeyed
 
 void StartVideo() {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -63,7 +72,8 @@ void StartVideo() {
     font = LoadTargaImage(TOMO_FONT);
     original = LoadTargaImage(TOMO_FONT);
     FontForScreen(&font, screen);
-    if (!screen || !font || !original) {
+    if (screen && original) plain = SDL_ConvertSurface(original, screen->format, SDL_SWSURFACE);
+    if (!screen || !font || !original || !plain) {
         fprintf(stderr, "no video surface or no font sheet (%s)\n", TOMO_FONT);
         exit(1);
     }
@@ -294,25 +304,72 @@ void FrameMicros(SDL_Surface *sheet, double *best, double *median) {
     *median = t[t.size() / 2];
 }
 
-// ---- Peak memory of a fresh process that measures one text -----------------
+// ---- Peak memory of the real program measuring one text --------------------
 
 std::string self_path;
 
-long PeakKiB(const std::string &path) {
+// The program lists its working directory, so it starts in a folder of its
+// own holding its font sheet and the text (a hard link, else a symbolic
+// one): "..", the text, "simplefont.tga". The stand-in moves down to the
+// text, opens it (the first visit: its index is removed first), goes back
+// to the list and leaves, which ends the program in either flavour.
+//
+// A child's peak RSS counts what it held before its exec too, the image of
+// the process that forked it; so this runs in a fresh, small process of
+// its own (--peak-rss), never in the one that generated the texts.
+long ProgramPeakKiB(const std::string &dir, const std::string &name) {
+    std::string run = dir + "/run-" + name;
+    mkdir(run.c_str(), 0755);
+    std::string text = run + "/" + name, font_link = run + "/simplefont.tga";
+    std::string script = run + "/.script";
+    unlink(text.c_str());
+    unlink(font_link.c_str());
+    unlink(IndexPath(run, name).c_str());
+    if ((link((dir + "/" + name).c_str(), text.c_str()) != 0 &&
+         symlink((dir + "/" + name).c_str(), text.c_str()) != 0) ||
+        symlink(TOMO_FONT, font_link.c_str()) != 0) {
+        fprintf(stderr, "cannot lay out %s\n", run.c_str());
+        exit(1);
+    }
+    // stick down, B (measure, then the page), A (the list), A (leave)
+    WriteText(script, "press 4\nrelease 4\npress 13\nrelease 13\n"
+                      "press 12\nrelease 12\npress 12\nrelease 12\n");
     pid_t pid = fork();
     if (pid == 0) {
-        execl(self_path.c_str(), self_path.c_str(), "--measure", path.c_str(),
-              static_cast<char *>(nullptr));
+        if (chdir(run.c_str()) != 0) _exit(126);
+        setenv("LD_PRELOAD", TOMO_STANDIN, 1);
+        setenv("TOMO_STANDIN_SCRIPT", script.c_str(), 1);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) dup2(null, 1);  // the listing it prints
+        execl(TOMO_PROGRAM, TOMO_PROGRAM, static_cast<char *>(nullptr));
         _exit(127);
     }
     int status = 0;
     struct rusage ru;
+    struct stat st;
     if (pid < 0 || wait4(pid, &status, 0, &ru) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        fprintf(stderr, "the measuring child failed\n");
+        WEXITSTATUS(status) != 0 || stat(IndexPath(run, name).c_str(), &st) != 0) {
+        fprintf(stderr, "the program did not measure %s (status %d)\n", name.c_str(), status);
         exit(1);
     }
+    unlink(text.c_str());
+    unlink(font_link.c_str());
+    unlink(script.c_str());
+    unlink(IndexPath(run, name).c_str());
+    rmdir(run.c_str());
     return ru.ru_maxrss;
+}
+
+long PeakKiB(const std::string &dir, const std::string &name) {
+    std::string command = "'" + self_path + "' --peak-rss '" + dir + "' '" + name + "'";
+    FILE *child = popen(command.c_str(), "r");
+    long kib = -1;
+    if (!child || fscanf(child, "%ld", &kib) != 1 || pclose(child) != 0 || kib <= 0) {
+        fprintf(stderr, "no peak RSS for %s\n", name.c_str());
+        exit(1);
+    }
+    return kib;
 }
 
 int MeasureOne(const std::string &path) {
@@ -381,30 +438,40 @@ int RunAll(const std::string &dir) {
     }
 
     printf("\nOne frame of render2, best / median of 60 batches of 100, microseconds\n");
-    printf("(the sheet as the program draws with it, a copy in the screen's format,\n"
-           " and the 32-bit sheet as loaded, which SDL converts glyph by glyph)\n");
+    printf("(the sheet as the program draws with it: a copy in the screen's format\n"
+           " with a colour key that no pixel has; the same copy without the key,\n"
+           " which SDL copies row by row; the 32-bit sheet as loaded, which SDL\n"
+           " converts glyph by glyph)\n");
+    struct {
+        const char *name;
+        SDL_Surface *sheet;
+    } sheets[] = {{"", font}, {", plain copy", plain}, {", loaded sheet", original}};
     double best, median;
-    SetUpPage(dir);
-    FrameMicros(font, &best, &median);
-    printf("%-22s %8.1f / %8.1f\n", "page (state 3)", best, median);
-    FrameMicros(original, &best, &median);
-    printf("%-22s %8.1f / %8.1f\n", "page, loaded sheet", best, median);
-    SetUpList();
-    FrameMicros(font, &best, &median);
-    printf("%-22s %8.1f / %8.1f\n", "list (state 2)", best, median);
-    FrameMicros(original, &best, &median);
-    printf("%-22s %8.1f / %8.1f\n", "list, loaded sheet", best, median);
+    for (int kind = 0; kind < 2; kind++) {
+        if (kind == 0)
+            SetUpPage(dir);
+        else
+            SetUpList();
+        for (const auto &sheet : sheets) {
+            FrameMicros(sheet.sheet, &best, &median);
+            std::string label = std::string(kind == 0 ? "page (state 3)" : "list (state 2)") + sheet.name;
+            printf("%-28s %8.1f / %8.1f\n", label.c_str(), best, median);
+        }
+    }
 
-    printf("\nPeak RSS of a fresh process measuring one text (its first visit)\n");
-    for (const char *name : {"lines-1MB.txt", "lines-100MB.txt", "paragraphs-1MB.txt",
-                             "paragraphs-100MB.txt"}) {
-        printf("%-22s %8ld KiB\n", name, PeakKiB(dir + "/" + name));
+    printf("\nPeak RSS of the program (%s) opening one text for the first time\n",
+           TOMO_PROGRAM);
+    for (const char *kind : {"lines", "paragraphs"}) {
+        std::string small = std::string(kind) + "-1MB.txt", large = std::string(kind) + "-100MB.txt";
+        long small_kib = PeakKiB(dir, small), large_kib = PeakKiB(dir, large);
+        printf("%-22s %8ld KiB\n%-22s %8ld KiB   (%+ld KiB)\n", small.c_str(), small_kib,
+               large.c_str(), large_kib, large_kib - small_kib);
         fflush(stdout);
     }
     return 0;
 }
 
-int Frames(const std::string &kind, long n, bool loaded_sheet) {
+int Frames(const std::string &kind, long n, const std::string &sheet) {
     char tmpl[] = "/tmp/tomo-bench-XXXXXX";
     if (!mkdtemp(tmpl)) return 1;
     std::string dir = tmpl;
@@ -413,7 +480,7 @@ int Frames(const std::string &kind, long n, bool loaded_sheet) {
         SetUpPage(dir);
     else
         SetUpList();
-    DrawFrames(loaded_sheet ? original : font, n);
+    DrawFrames(sheet == "loaded" ? original : sheet == "plain" ? plain : font, n);
     unlink(IndexPath(dir, "page.txt").c_str());
     unlink((dir + "/page.txt").c_str());
     rmdir(dir.c_str());
@@ -423,11 +490,18 @@ int Frames(const std::string &kind, long n, bool loaded_sheet) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    self_path = argv[0];
+    char exe[4096];
+    ssize_t len = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    self_path = len > 0 ? std::string(exe, static_cast<size_t>(len)) : argv[0];
+    if (argc == 4 && std::string(argv[1]) == "--peak-rss") {
+        printf("%ld\n", ProgramPeakKiB(argv[2], argv[3]));
+        return 0;
+    }
     if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--frames")
-        return Frames(argv[2], atol(argv[3]), argc == 5 && std::string(argv[4]) == "loaded");
+        return Frames(argv[2], atol(argv[3]), argc == 5 ? argv[4] : "");
     if (argc == 3 && std::string(argv[1]) == "--measure") return MeasureOne(argv[2]);
     if (argc == 2 && argv[1][0] != '-') return RunAll(argv[1]);
-    fprintf(stderr, "usage: %s DIR | --frames page|list N [loaded] | --measure FILE\n", argv[0]);
+    fprintf(stderr, "usage: %s DIR | --frames page|list N [loaded|plain] | --measure FILE"
+                    " | --peak-rss DIR NAME\n", argv[0]);
     return 2;
 }
