@@ -33,8 +33,9 @@ void tomo_write(SDL_Surface *pFont, SDL_Surface *screen, const char *str,
  * a glyph's (12 bytes) those cost more than the conversion they spare. A
  * colour key makes SDL copy pixel by pixel with plain stores instead; a key
  * that no pixel of the sheet has skips nothing, so each glyph is still
- * drawn whole, pixel for pixel. A 16-bit sheet that uses every value keeps
- * the plain copy. */
+ * drawn whole, pixel for pixel. Elsewhere (the console) SDL's row copy is
+ * a plain memcpy and is kept, and so is it for a 16-bit sheet that uses
+ * every value. */
 static void KeyWithUnusedValue(SDL_Surface *sheet)
 {
     static Uint8 used[65536 / 8];
@@ -81,7 +82,8 @@ void FontForScreen(SDL_Surface **pFont, SDL_Surface *screen)
     /* without the copy the glyphs are simply converted as they are drawn */
     if (!copy)
         return;
-    KeyWithUnusedValue(copy);
+    if (SDL_HasSSE())
+        KeyWithUnusedValue(copy);
     SDL_FreeSurface(sheet);
     *pFont = copy;
 }
