@@ -20,17 +20,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// "L000000\n", "L000001\n", ...: line k starts at byte 8k.
-std::string Numbered(int n) {
-    std::string text;
-    char buf[16];
-    for (int i = 0; i < n; i++) {
-        snprintf(buf, sizeof buf, "L%06d\n", i);
-        text += buf;
-    }
-    return text;
-}
-
 // Calls a tick every millisecond until stopped, counting the calls.
 class Ticker {
 public:
@@ -74,7 +63,7 @@ protected:
         extra_lines_skipped = 0;
         DrainEvents();
 
-        testutil::WriteFile(dir / "book.txt", Numbered(kLines));
+        testutil::WriteFile(dir / "book.txt", testutil::NumberedLines(kLines));
         snprintf(curPath, sizeof curPath, "%s", dir.str().c_str());
         snprintf(dirlist[0].file, sizeof dirlist[0].file, "book.txt");
         listcnt = 1;

@@ -4,6 +4,7 @@
 #define TOMO_TESTUTIL_H
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -66,6 +67,17 @@ inline std::string Words(const std::vector<int32_t> &words) {
         for (int i = 0; i < 4; i++) bytes.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
     }
     return bytes;
+}
+
+// "L000000\n", "L000001\n", ...: line k starts at byte 8k.
+inline std::string NumberedLines(int n) {
+    std::string text;
+    char buf[16];
+    for (int i = 0; i < n; i++) {
+        snprintf(buf, sizeof buf, "L%06d\n", i);
+        text += buf;
+    }
+    return text;
 }
 
 }  // namespace testutil

@@ -128,16 +128,7 @@ protected:
     }
 };
 
-// "L000000\n", "L000001\n", ...: line k starts at byte 8k.
-inline std::string NumberedLines(int n) {
-    std::string text;
-    char buf[16];
-    for (int i = 0; i < n; i++) {
-        snprintf(buf, sizeof buf, "L%06d\n", i);
-        text += buf;
-    }
-    return text;
-}
+using testutil::NumberedLines;
 
 }  // namespace viewertest
 
