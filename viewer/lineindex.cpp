@@ -14,6 +14,12 @@
 
 static char measure_block[MEASURE_BLOCK_SIZE];
 
+/* 1 once LoadFileInfo took or built the index at info_filename. A file left
+ * at that name otherwise (the text itself under another name, an index of a
+ * text since grown past 2 GiB, a stale one that could not be rebuilt) is
+ * neither looked up nor written: its words are no offsets of this text. */
+static int index_taken;
+
 /* Offsets collected while measuring, written a block at a time. */
 static unsigned char word_block[MEASURE_BLOCK_SIZE];
 static int word_fill;
@@ -257,7 +263,7 @@ static int32_t Measure(LineReader *r, FILE *fp, ProgressFunc progress, void *ctx
  * is emptied, so that it can never pass for a finished one (and should
  * even that fail, its count word is still 0, which the reuse check
  * rejects). */
-static void BuildIndex(LineReader *r, FILE *fp, ProgressFunc progress, void *ctx)
+static int BuildIndex(LineReader *r, FILE *fp, ProgressFunc progress, void *ctx)
 {
     int32_t lines = Measure(r, fp, progress, ctx);
     int fd;
@@ -271,10 +277,11 @@ static void BuildIndex(LineReader *r, FILE *fp, ProgressFunc progress, void *ctx
             fsync(fd);
         if (fd >= 0)
             close(fd);
-        return;
+        return 0;
     }
     fclose(fp);
     num_lines = lines;
+    return 1;
 }
 
 /* The index to measure into: a new one, or the stale regular file at
@@ -317,6 +324,7 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     cur_line = 0;
     cur_offset = 0;
     top_of_page_offset = 0;
+    index_taken = 0;
     if (!FormatInfoName())
         return;
     if (stat(filename, &text_st) != 0 || TooLongForIndex(text_st.st_size))
@@ -324,7 +332,12 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     fp = OpenIndex(O_RDONLY, "r", &index_st, &open_errno);
     exists = fp != NULL;
     if (fp) {
-        if (SameFile(&index_st, &text_st) || ReuseIndex(fp, text_st.st_size)) {
+        if (SameFile(&index_st, &text_st)) {
+            fclose(fp);
+            return;
+        }
+        if (ReuseIndex(fp, text_st.st_size)) {
+            index_taken = 1;
             fclose(fp);
             return;
         }
@@ -336,7 +349,7 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
         return;
     fp = OpenIndexForBuild(exists, &text_st);
     if (fp)
-        BuildIndex(&r, fp, progress, ctx);
+        index_taken = BuildIndex(&r, fp, progress, ctx);
     CloseLineReader(&r);
 }
 
@@ -344,8 +357,11 @@ int32_t GetSavedOffset(int line)
 {
     int open_errno;
     int32_t l = -1;
-    FILE *fp = OpenIndex(O_RDONLY, "r", NULL, &open_errno);
+    FILE *fp;
 
+    if (!index_taken)
+        return -1;
+    fp = OpenIndex(O_RDONLY, "r", NULL, &open_errno);
     if (!fp)
         return -1;
     if (!ReadWordAt(fp, (int64_t)line + INDEX_HEADER_WORDS, &l))
@@ -358,8 +374,11 @@ void UpdateInfoFile(void)
 {
     unsigned char bytes[INDEX_WORD_SIZE];
     int open_errno;
-    FILE *fp = OpenIndex(O_WRONLY, "w", NULL, &open_errno);
+    FILE *fp;
 
+    if (!index_taken)
+        return;
+    fp = OpenIndex(O_WRONLY, "w", NULL, &open_errno);
     if (!fp)
         return;
     /* fdopen never truncates: only the saved line at byte 0 changes */

@@ -307,6 +307,33 @@ TEST_F(LineIndex, IndexThatIsTheTextItselfIsNotWritten) {
     EXPECT_EQ(ReadFile(dir / ".t.txt.tomo"), "abc\ndef\n");
 }
 
+// An index file left at the name but not taken (not rebuilt either) must
+// neither place the page nor take the saved line: the moves then see no
+// index at all, as when there is no file there.
+TEST_F(LineIndex, IndexNotTakenIsNotUsedByTheMoves) {
+    const std::string text = "abc\ndef\n";
+    for (bool hard : {false, true}) {
+        SCOPED_TRACE(hard ? "hard link" : "symbolic link");
+        testutil::TempDir here;
+        testutil::WriteFile(here / ".t.txt.tomo", text);
+        if (hard)
+            ASSERT_EQ(link((here / ".t.txt.tomo").c_str(), (here / "t.txt").c_str()), 0);
+        else
+            testutil::fs::create_symlink(here / ".t.txt.tomo", here / "t.txt");
+        PickPath(here.str(), "t.txt");
+        Load();
+        ExpectNoIndexView();
+        EXPECT_EQ(GetSavedOffset(-1), -1);
+        MoveToEnd();
+        EXPECT_EQ(cur_line, -1);
+        EXPECT_EQ(top_of_page_offset, 0);
+        MoveToBeginning();
+        EXPECT_EQ(cur_line, 0);
+        EXPECT_EQ(top_of_page_offset, 0);
+        EXPECT_EQ(ReadFile(here / "t.txt"), text);
+    }
+}
+
 TEST_F(LineIndex, FolderThatCannotHoldAnIndex) {
     Pick("t.txt", "abc\n");
     // the folder part is a file, which no index can be made in, root or not
@@ -368,6 +395,27 @@ TEST_F(LineIndex, TextOfTwoGigabytesIsViewedWithoutIndex) {
     }
     EXPECT_EQ(GetLine(str), 1);  // the first page still reads
     EXPECT_EQ(cur_offset, TEXT_COLS);
+}
+
+TEST_F(LineIndex, TextGrownPastTwoGigabytesIgnoresItsOldIndex) {
+    Pick("huge.txt", "abc\ndef\n");
+    Load();
+    ASSERT_EQ(num_lines, 2);
+    cur_line = 1;
+    UpdateInfoFile();
+    const std::vector<int32_t> old_index{1, 2, 0, 4, 8};
+    ASSERT_EQ(ReadWords(IndexPath()), old_index);
+    ASSERT_EQ(truncate64(filename, 0x80000000LL), 0);
+    Load();
+    ExpectNoIndexView();
+    EXPECT_EQ(GetSavedOffset(0), -1);
+    MoveToEnd();  // line -1: the old count word must not become the page
+    EXPECT_EQ(cur_line, -1);
+    EXPECT_EQ(top_of_page_offset, 0);
+    MoveToBeginning();
+    EXPECT_EQ(cur_line, 0);
+    EXPECT_EQ(top_of_page_offset, 0);
+    EXPECT_EQ(ReadWords(IndexPath()), old_index);
 }
 
 TEST_F(LineIndex, WriteThatFailsPartWayLeavesNothingReusable) {
