@@ -13,7 +13,9 @@ work=$(mktemp -d)
 tomo_pid="" xvfb_pid=""
 cleanup() {
     if [ -n "$tomo_pid" ]; then kill "$tomo_pid" 2> /dev/null || true; fi
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2> /dev/null || true; fi
+    # wait for the server to go: a dying one removes its socket late, and
+    # would take it from a new server given the same display number
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2> /dev/null && wait "$xvfb_pid" 2> /dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -68,6 +70,8 @@ xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
+for _ in $(seq 100); do xdotool getdisplaygeometry > /dev/null 2>&1 && break; sleep 0.1; done
+xdotool getdisplaygeometry > /dev/null 2>&1 || fail "Xvfb on $DISPLAY takes no connection"
 
 # the real window, whatever driver the calling environment chose
 (cd "$tree" && SDL_VIDEODRIVER=x11 exec "$tomo" > "$work/tomo.out" 2> "$work/tomo.err") &
@@ -79,7 +83,16 @@ for _ in $(seq 300); do
     [ -n "$window" ] && break
     sleep 0.1
 done
-[ -n "$window" ] || fail "no window appeared (tomo: $(kill -0 "$tomo_pid" 2>&1 && echo running || echo gone); $(cat "$work/tomo.err"))"
+if [ -z "$window" ]; then
+    how=running
+    if ! kill -0 "$tomo_pid" 2> /dev/null; then
+        how=0
+        wait "$tomo_pid" || how=$?
+        how="exited with $how"
+    fi
+    tomo_pid=""
+    fail "no window appeared on $DISPLAY (tomo $how: $(cat "$work/tomo.err"); Xvfb: $(tail -n 3 "$work/xvfb.log"))"
+fi
 xdotool windowfocus --sync "$window"
 
 alive() { kill -0 "$tomo_pid" 2> /dev/null || fail "tomo died: $(cat "$work/tomo.err")"; }
