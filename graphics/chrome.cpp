@@ -35,20 +35,26 @@ void clear_screen(SDL_Surface *screen)
     fill_black(screen, 0, SCREEN_H - 1);
 }
 
-void UpdateStatus(SDL_Surface *pFont, SDL_Surface *screen, const char *str)
+/* The green separator over columns from..to-1 (within the screen). Drawn
+ * after the text on purpose: the line takes the top pixel row of every
+ * status glyph. */
+static void green_line(SDL_Surface *screen, int from, int to)
 {
     int x;
     Uint32 c = SDL_MapRGB(screen->format, 0, STATUS_LINE_GREEN, 0);
 
+    if (screen->h <= STATUS_TOP)
+        return;
+    for (x = from; x < to && x < screen->w; x++)
+        putpixel(screen, x, STATUS_TOP, c);
+}
+
+void UpdateStatus(SDL_Surface *pFont, SDL_Surface *screen, const char *str)
+{
     if (!fill_black(screen, STATUS_TOP, SCREEN_H - 1))
         return;
     tomo_write(pFont, screen, str, 0, STATUS_ROW, (int)strlen(str));
-    /* Drawn after the text on purpose: the line takes the top pixel row of
-     * every status glyph. */
-    if (screen->h <= STATUS_TOP)
-        return;
-    for (x = 0; x < SCREEN_W && x < screen->w; x++)
-        putpixel(screen, x, STATUS_TOP, c);
+    green_line(screen, 0, SCREEN_W);
 }
 
 /* The 16-bit screen's row straight in memory: the same test and the same
@@ -95,16 +101,11 @@ void UpdateStatusChange(SDL_Surface *pFont, SDL_Surface *screen,
                         const char *shown, const char *str)
 {
     int i;
-    int x;
     int shown_end = 0;
     int str_end = 0;
     SDL_Rect cell;
-    Uint32 c = SDL_MapRGB(screen->format, 0, STATUS_LINE_GREEN, 0);
 
-    /* the common start, most of a counter's message, at a glance */
-    for (i = 0; i < TEXT_COLS && shown[i] == str[i] && str[i] != '\0'; i++)
-        ;
-    for (; i < TEXT_COLS && (!shown_end || !str_end); i++) {
+    for (i = 0; i < TEXT_COLS && (!shown_end || !str_end); i++) {
         shown_end = shown_end || shown[i] == '\0';
         str_end = str_end || str[i] == '\0';
         if ((shown_end ? 0 : shown[i]) == (str_end ? 0 : str[i]))
@@ -117,7 +118,6 @@ void UpdateStatusChange(SDL_Surface *pFont, SDL_Surface *screen,
             return;
         if (!str_end)
             tomo_write(pFont, screen, str + i, i, STATUS_ROW, 1);
-        for (x = cell.x; x < cell.x + GLYPH_W && x < screen->w && STATUS_TOP < screen->h; x++)
-            putpixel(screen, x, STATUS_TOP, c);
+        green_line(screen, cell.x, cell.x + GLYPH_W);
     }
 }

@@ -76,6 +76,15 @@ static int64_t FinishCut(const LineCut *cut, char *str)
     return advance;
 }
 
+/* What was found in the block (the next LF and CR, the measuring pass's
+ * map) no longer holds once its bytes move or change. */
+static void ForgetStops(LineReader *r)
+{
+    r->lf_at = -1;
+    r->cr_at = -1;
+    r->mapped = 0;
+}
+
 /* Keeps the unread bytes and fills the rest of the block from the file. */
 static void Refill(LineReader *r)
 {
@@ -84,9 +93,7 @@ static void Refill(LineReader *r)
 
     if (r->at_end)
         return;
-    r->lf_at = -1;
-    r->cr_at = -1;
-    r->mapped = 0;
+    ForgetStops(r);
     if (r->pos > 0) {
         memmove(r->buf, r->buf + r->pos, (size_t)(r->len - r->pos));
         r->base += r->pos;
@@ -125,17 +132,31 @@ static void SeekTo(LineReader *r, int64_t offset)
     r->len = 0;
     r->pos = 0;
     r->at_end = 0;
-    r->lf_at = -1;
-    r->cr_at = -1;
-    r->mapped = 0;
+    ForgetStops(r);
     if (offset > LONG_MAX || fseek(r->fp, (long)offset, SEEK_SET) != 0)
         r->at_end = 1;
 }
 
+/* Prose has a space among the last 16 bytes of nearly every full window,
+ * so where SSE2 is one compare finds it there and the search of the rest
+ * is rarely needed. */
 static int LastSpace(const char *p, int n)
 {
-    const char *hit = (const char *)memrchr(p, ' ', (size_t)n);
+    const char *hit;
+#if defined(__SSE2__)
+    enum { TAIL_BYTES = 16 };
+    __m128i tail;
+    unsigned spaces;
 
+    if (n >= TAIL_BYTES) {
+        tail = _mm_loadu_si128((const __m128i *)(p + n - TAIL_BYTES));
+        spaces = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(tail, _mm_set1_epi8(' ')));
+        if (spaces != 0)
+            return n - TAIL_BYTES + (31 - __builtin_clz(spaces));
+        n -= TAIL_BYTES;
+    }
+#endif
+    hit = (const char *)memrchr(p, ' ', (size_t)n);
     return hit ? (int)(hit - p) : -1;
 }
 
@@ -151,6 +172,28 @@ static int NextStop(LineReader *r, int *cached, char c)
         *cached = hit ? (int)(hit - r->buf) : r->len;
     }
     return *cached;
+}
+
+/* The cut of the line at p, with avail bytes of the block from p, n the
+ * smaller of avail and TEXT_COLS, and its first LF or CR stop bytes on (n
+ * or more for none in the window): the bytes the line takes, its
+ * characters ending at *end; 0 for a CR not followed by LF, which only the
+ * byte-by-byte cut handles. */
+static int CutWindow(const char *p, int avail, int n, int stop, int *end)
+{
+    if (stop >= n) {
+        *end = LastSpace(p, n);
+        if (*end >= 0)
+            return *end + 1;
+        *end = n;
+        return n;
+    }
+    *end = stop;
+    if (p[stop] == '\n')
+        return stop + 1;
+    if (stop + 1 < avail && p[stop + 1] == '\n')
+        return stop + 2;
+    return 0;
 }
 
 /* The usual lines in one step, straight from the block: a line that ends
@@ -176,22 +219,9 @@ static int CutFromBlock(LineReader *r, char *str)
     n = avail < TEXT_COLS ? avail : TEXT_COLS;
     lf = NextStop(r, &r->lf_at, '\n') - r->pos;
     cr = NextStop(r, &r->cr_at, '\r') - r->pos;
-    if (cr < n && cr < lf) {
-        if (cr + 1 >= avail || p[cr + 1] != '\n')
-            return 0;
-        end = cr;
-        advance = cr + 2;
-    } else if (lf < n) {
-        end = lf;
-        advance = lf + 1;
-    } else {
-        advance = n;
-        end = LastSpace(p, n);
-        if (end >= 0)
-            advance = end + 1;
-        else
-            end = n;
-    }
+    advance = CutWindow(p, avail, n, lf < cr ? lf : cr, &end);
+    if (advance == 0)
+        return 0;
     if (str) {
         memcpy(str, p, (size_t)end);
         str[end] = '\0';
@@ -259,9 +289,7 @@ int OpenLineReader(LineReader *r, const char *path, int64_t offset,
     r->len = 0;
     r->pos = 0;
     r->at_end = 0;
-    r->lf_at = -1;
-    r->cr_at = -1;
-    r->mapped = 0;
+    ForgetStops(r);
     return 1;
 }
 
@@ -283,15 +311,14 @@ int64_t LineReaderOffset(const LineReader *r)
  * CR bytes, made 16 bytes at a compare. Each line's cut waits on the one
  * before it; with the map, where the next LF is no longer waits on that
  * cut as a search from it did, so the processor works on the lines of
- * several short text lines at once. The last space is found with one
- * compare over the window's final 16 bytes. Elsewhere every line goes
- * through ReadWrappedLine. */
+ * several short text lines at once. Where the line is cut is CutWindow's
+ * decision, as for every other line. Elsewhere every line goes through
+ * ReadWrappedLine. */
 enum {
     MAP_BITS = 64,
     /* bit i of word i / 64 for byte i of the block, one more bit for the
      * mark at the block's end */
-    MAP_WORDS = MEASURE_BLOCK_SIZE / MAP_BITS + 1,
-    TAIL_BYTES = 16          /* the window's last bytes, one vector */
+    MAP_WORDS = MEASURE_BLOCK_SIZE / MAP_BITS + 1
 };
 
 static uint64_t stop_map[MAP_WORDS];
@@ -359,20 +386,6 @@ static int StepWalk(StopWalk *walk)
     return walk->w * MAP_BITS + __builtin_ctzll(walk->bits);
 }
 
-/* The advance of a full window p[0..TEXT_COLS) without LF or CR: up to
- * and including its last space, or the whole window. */
-static int AdvanceToLastSpace(const char *p)
-{
-    __m128i tail = _mm_loadu_si128((const __m128i *)(p + TEXT_COLS - TAIL_BYTES));
-    unsigned spaces = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(tail, _mm_set1_epi8(' ')));
-    int at;
-
-    if (spaces != 0)
-        return TEXT_COLS - TAIL_BYTES + (31 - __builtin_clz(spaces)) + 1;
-    at = LastSpace(p, TEXT_COLS - TAIL_BYTES);
-    return at >= 0 ? at + 1 : TEXT_COLS;
-}
-
 /* Cuts lines while their whole window lies in the block and they end at
  * LF, CR LF or the width, as CutFromBlock would; stops before any other
  * line, which is left to ReadWrappedLine. Returns the lines cut. */
@@ -383,6 +396,8 @@ static int CutMappedLines(LineReader *r, int64_t *ends, int max)
     int last_start = r->len - TEXT_COLS;
     StopWalk walk;
     int stop;
+    int advance;
+    int end;
     int n = 0;
 
     if (r->cap > MEASURE_BLOCK_SIZE || pos > last_start)
@@ -393,14 +408,10 @@ static int CutMappedLines(LineReader *r, int64_t *ends, int max)
     while (n < max && pos <= last_start) {
         while (stop < pos)
             stop = StepWalk(&walk);
-        if (stop - pos >= TEXT_COLS)
-            pos += AdvanceToLastSpace(buf + pos);
-        else if (buf[stop] == '\n')
-            pos = stop + 1;
-        else if (stop + 1 < r->len && buf[stop + 1] == '\n')
-            pos = stop + 2;
-        else
+        advance = CutWindow(buf + pos, r->len - pos, TEXT_COLS, stop - pos, &end);
+        if (advance == 0)
             break;           /* a CR inside the line */
+        pos += advance;
         ends[n++] = r->base + pos;
     }
     r->pos = pos;

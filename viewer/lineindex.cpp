@@ -87,21 +87,9 @@ static int ReadWordAt(FILE *fp, int64_t word, int32_t *value)
     return 1;
 }
 
-static int PutWord(FILE *fp, int32_t value)
-{
-    if (word_fill == MEASURE_BLOCK_SIZE) {
-        if (fwrite(word_block, 1, (size_t)word_fill, fp) != (size_t)word_fill)
-            return 0;
-        word_fill = 0;
-    }
-    PackWord(word_block + word_fill, value);
-    word_fill += INDEX_WORD_SIZE;
-    return 1;
-}
-
-/* A batch of offsets (each below 2 GiB), the block written out first when
- * the batch would not fit. */
-static int PutOffsets(FILE *fp, const int64_t *ends, int n)
+/* A batch of words (offsets, each below 2 GiB), the block written out
+ * first when the batch would not fit. */
+static int PutWords(FILE *fp, const int64_t *ends, int n)
 {
     unsigned char *out;
     int i;
@@ -116,6 +104,13 @@ static int PutOffsets(FILE *fp, const int64_t *ends, int n)
         PackWord(out, (int32_t)ends[i]);
     word_fill += n * INDEX_WORD_SIZE;
     return 1;
+}
+
+static int PutWord(FILE *fp, int32_t value)
+{
+    int64_t word = value;
+
+    return PutWords(fp, &word, 1);
 }
 
 static int FlushWords(FILE *fp)
@@ -250,7 +245,7 @@ static int32_t Measure(LineReader *r, FILE *fp, ProgressFunc progress, void *ctx
          * the batch's last is its largest */
         if (n > 0 && (ends[n - 1] > INT32_MAX || lines > INT32_MAX - n))
             return -1;
-        ok = PutOffsets(fp, ends, n);
+        ok = PutWords(fp, ends, n);
         lines += n;
         if (ok && n == PROGRESS_EVERY)
             ReportProgress(lines, progress, ctx);
@@ -317,6 +312,7 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     struct stat index_st;
     int open_errno;
     int exists;
+    int same;
     LineReader r;
     FILE *fp;
 
@@ -332,16 +328,12 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     fp = OpenIndex(O_RDONLY, "r", &index_st, &open_errno);
     exists = fp != NULL;
     if (fp) {
-        if (SameFile(&index_st, &text_st)) {
-            fclose(fp);
-            return;
-        }
-        if (ReuseIndex(fp, text_st.st_size)) {
-            index_taken = 1;
-            fclose(fp);
-            return;
-        }
+        /* the text itself under the index name is neither read nor rebuilt */
+        same = SameFile(&index_st, &text_st);
+        index_taken = !same && ReuseIndex(fp, text_st.st_size);
         fclose(fp);
+        if (same || index_taken)
+            return;
     } else if (open_errno != ENOENT) {
         return;
     }

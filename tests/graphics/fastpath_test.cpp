@@ -72,59 +72,75 @@ void ExpectSameGlyphs(SDL_Surface *original, SDL_Surface *copy) {
     EXPECT_TRUE(Bytes(want.get()) == Bytes(got.get()));
 }
 
-TEST(SheetCopy, TheFontSheetCopyDrawsEveryGlyphAsTheConvertingBlitDoes) {
+// A sheet as FontForScreen leaves it for a 16-bit screen, freed at the end;
+// replaced tells whether the loaded sheet gave way to a copy.
+struct ScreenSheet {
     SurfaceHolder screen{MakeScreen16()};
-    SurfaceHolder original{LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga")};
-    SDL_Surface *copy = LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga");
-    ASSERT_NE(original.get(), nullptr);
-    ASSERT_NE(copy, nullptr);
-    SDL_Surface *loaded = copy;
-    FontForScreen(&copy, screen.get());
-    SurfaceHolder owned{copy};
-    ASSERT_NE(copy, loaded) << "an opaque sheet is replaced by a copy";
-    EXPECT_EQ(copy->format->BitsPerPixel, 16);
-    EXPECT_EQ(copy->format->Rmask, screen.get()->format->Rmask);
-    ExpectSameGlyphs(original.get(), copy);
-}
+    SDL_Surface *sheet;
+    bool replaced;
+    explicit ScreenSheet(SDL_Surface *loaded) : sheet(loaded) {
+        FontForScreen(&sheet, screen.get());
+        replaced = sheet != loaded;
+    }
+    ~ScreenSheet() {
+        if (sheet) SDL_FreeSurface(sheet);
+    }
+};
 
 // Channels that are no multiples of the 5-6-5 steps, so the copy has to
 // truncate each of them exactly as the blit does.
-TEST(SheetCopy, OddChannelsTruncateAsTheBlitDoes) {
-    SurfaceHolder screen{MakeScreen16()};
-    SDL_Surface *copy = SDL_CreateRGBSurface(0, 1536, 13, 32, 0xFF, 0xFF00, 0xFF0000, 0);
-    SurfaceHolder original{SDL_CreateRGBSurface(0, 1536, 13, 32, 0xFF, 0xFF00, 0xFF0000, 0)};
-    ASSERT_NE(copy, nullptr);
-    ASSERT_NE(original.get(), nullptr);
+SDL_Surface *MakeOddChannelSheet() {
+    SDL_Surface *s = SDL_CreateRGBSurface(0, 1536, 13, 32, 0xFF, 0xFF00, 0xFF0000, 0);
+    if (!s) return s;
     for (int y = 0; y < 13; y++)
-        for (int x = 0; x < 1536; x++) {
-            Uint32 v = static_cast<Uint32>(x * 2654435761u + y * 40503u) | 0xFF000000u;
-            putpixel(copy, x, y, v);
-            putpixel(original.get(), x, y, v);
-        }
-    SDL_Surface *loaded = copy;
-    FontForScreen(&copy, screen.get());
-    SurfaceHolder owned{copy};
-    ASSERT_NE(copy, loaded);
-    ExpectSameGlyphs(original.get(), copy);
+        for (int x = 0; x < 1536; x++)
+            putpixel(s, x, y, static_cast<Uint32>(x * 2654435761u + y * 40503u) | 0xFF000000u);
+    return s;
+}
+
+// A 16-bit sheet with every one of the 65536 values once, in an order that
+// puts varied ones in each cell.
+SDL_Surface *MakeEveryValueSheet() {
+    SDL_Surface *s = MakeScreen16(4096, 16);
+    if (!s) return s;
+    for (int y = 0; y < 16; y++)
+        for (int x = 0; x < 4096; x++) putpixel(s, x, y, static_cast<Uint32>((y * 4096 + x) * 40503u % 65536u));
+    return s;
+}
+
+TEST(SheetCopy, TheFontSheetCopyDrawsEveryGlyphAsTheConvertingBlitDoes) {
+    SurfaceHolder original{LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga")};
+    ScreenSheet font(LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga"));
+    ASSERT_NE(original.get(), nullptr);
+    ASSERT_NE(font.sheet, nullptr);
+    ASSERT_TRUE(font.replaced) << "an opaque sheet is replaced by a copy";
+    EXPECT_EQ(font.sheet->format->BitsPerPixel, 16);
+    EXPECT_EQ(font.sheet->format->Rmask, font.screen.get()->format->Rmask);
+    ExpectSameGlyphs(original.get(), font.sheet);
+}
+
+TEST(SheetCopy, OddChannelsTruncateAsTheBlitDoes) {
+    SurfaceHolder original{MakeOddChannelSheet()};
+    ScreenSheet copy(MakeOddChannelSheet());
+    ASSERT_NE(original.get(), nullptr);
+    ASSERT_NE(copy.sheet, nullptr);
+    ASSERT_TRUE(copy.replaced);
+    ExpectSameGlyphs(original.get(), copy.sheet);
 }
 
 TEST(SheetCopy, ASheetWithAlphaIsKeptAndStillBlended) {
-    SurfaceHolder screen{MakeScreen16()};
     SurfaceHolder original{MakeAlphaSheet(1536)};
-    SDL_Surface *sheet = MakeAlphaSheet(1536);
+    ScreenSheet kept(MakeAlphaSheet(1536));
     ASSERT_NE(original.get(), nullptr);
-    ASSERT_NE(sheet, nullptr);
-    SDL_Surface *loaded = sheet;
-    FontForScreen(&sheet, screen.get());
-    SurfaceHolder owned{sheet};
-    ASSERT_EQ(sheet, loaded) << "a blended sheet cannot be copied ahead";
-    ExpectSameGlyphs(original.get(), sheet);
+    ASSERT_NE(kept.sheet, nullptr);
+    ASSERT_FALSE(kept.replaced) << "a blended sheet cannot be copied ahead";
+    ExpectSameGlyphs(original.get(), kept.sheet);
 
     // and it really blends: the cell of "A" over two backgrounds differs
     SurfaceHolder a{MakeScreen16()}, b{MakeScreen16()};
-    DrawAllGlyphs(sheet, a.get());
+    DrawAllGlyphs(kept.sheet, a.get());
     clear_screen(b.get());
-    tomo_write(sheet, b.get(), "A", 'A' % TEXT_COLS, 'A' / TEXT_COLS, 1);
+    tomo_write(kept.sheet, b.get(), "A", 'A' % TEXT_COLS, 'A' / TEXT_COLS, 1);
     int differ = 0;
     for (int y = 0; y < GLYPH_H; y++)
         for (int x = 0; x < GLYPH_W; x++) {
@@ -139,11 +155,9 @@ TEST(SheetCopy, ASheetWithAlphaIsKeptAndStillBlended) {
 // has, so nothing is left out (the tests above compare every glyph with
 // the converting blit). Elsewhere the copy is not keyed.
 TEST(SheetCopy, TheCopyIsKeyedWithAValueNoneOfItsPixelsHas) {
-    SurfaceHolder screen{MakeScreen16()};
-    SDL_Surface *copy = LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga");
+    ScreenSheet font(LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga"));
+    SDL_Surface *copy = font.sheet;
     ASSERT_NE(copy, nullptr);
-    FontForScreen(&copy, screen.get());
-    SurfaceHolder owned{copy};
     if (!SDL_HasSSE()) {
         EXPECT_FALSE(copy->flags & SDL_SRCCOLORKEY);
         return;
@@ -155,25 +169,15 @@ TEST(SheetCopy, TheCopyIsKeyedWithAValueNoneOfItsPixelsHas) {
     EXPECT_EQ(matches, 0);
 }
 
-// A 16-bit sheet with every one of the 65536 values leaves no key free: its
-// copy stays unkeyed and still draws every pixel.
+// With every value used, no key is free: the copy stays unkeyed and still
+// draws every pixel.
 TEST(SheetCopy, ASheetWithEveryValueIsNotKeyed) {
-    SurfaceHolder screen{MakeScreen16()};
-    SurfaceHolder original{MakeScreen16(4096, 16)};
-    SDL_Surface *copy = MakeScreen16(4096, 16);
+    SurfaceHolder original{MakeEveryValueSheet()};
+    ScreenSheet copy(MakeEveryValueSheet());
     ASSERT_NE(original.get(), nullptr);
-    ASSERT_NE(copy, nullptr);
-    for (int y = 0; y < 16; y++)
-        for (int x = 0; x < 4096; x++) {
-            // every value once, in an order that puts varied ones in each cell
-            Uint32 v = static_cast<Uint32>((y * 4096 + x) * 40503u % 65536u);
-            putpixel(original.get(), x, y, v);
-            putpixel(copy, x, y, v);
-        }
-    FontForScreen(&copy, screen.get());
-    SurfaceHolder owned{copy};
-    EXPECT_FALSE(copy->flags & SDL_SRCCOLORKEY);
-    ExpectSameGlyphs(original.get(), copy);
+    ASSERT_NE(copy.sheet, nullptr);
+    EXPECT_FALSE(copy.sheet->flags & SDL_SRCCOLORKEY);
+    ExpectSameGlyphs(original.get(), copy.sheet);
 }
 
 TEST(SheetCopy, NoSheetStaysNoSheet) {
@@ -214,12 +218,9 @@ void ExpectChangesMatchWholeRedraws(SDL_Surface *sheet) {
 }
 
 TEST(StatusChange, RedrawingTheChangedCellsGivesTheWholeStatusLine) {
-    SurfaceHolder screen{MakeScreen16()};
-    SDL_Surface *font = LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga");
-    ASSERT_NE(font, nullptr);
-    FontForScreen(&font, screen.get());
-    SurfaceHolder owned{font};
-    ExpectChangesMatchWholeRedraws(font);
+    ScreenSheet font(LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga"));
+    ASSERT_NE(font.sheet, nullptr);
+    ExpectChangesMatchWholeRedraws(font.sheet);
 }
 
 TEST(StatusChange, SoWithEveryCellOfADistinctSheet) {
