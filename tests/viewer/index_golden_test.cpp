@@ -115,6 +115,12 @@ std::vector<GoldenCase> Cases() {
                      Repeat("Le c\xe9l\xe8" "bre na\xefvet\xe9 du gar\xe7on fran\xe7" "ais \xe0 la "
                             "cr\xe8me br\xfbl\xe9" "e, \xab d\xe9j\xe0 vu \xbb; ",
                             25) + "\n"});
+    // UTF-8 after a byte-order mark: letters of two to four bytes, CRLF,
+    // and a word of two-byte letters longer than a line, cut inside one
+    cases.push_back({"utf8_prose", "\xEF\xBB\xBF" +
+                                       Repeat("Universitätsplatz, „Gespräch“ – don’t… Łódź, "
+                                              "Œuvre, naïveté 😀 ", 6) +
+                                       "\r\n" + Repeat("ä", 40) + " " + Repeat("ß€", 20) + "\n"});
     cases.push_back({"numbered_250", viewertest::NumberedLines(250)});
     // longer than one measuring block of 64 KiB
     cases.push_back({"random_150k", RandomText(20240607u, 150000)});
