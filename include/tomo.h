@@ -37,6 +37,7 @@ enum {
     TEXT_COLS = 53,          /* text columns 0..52 */
     TEXT_ROWS = 16,          /* text rows 0..15 */
     FONT_CELLS = 256,        /* one cell per byte value */
+    PLACEHOLDER_CELL = '?',  /* drawn for a letter the font has no look-alike of */
 
     PAGE_LINES = 15,         /* rows 0..14 hold the page */
     STATUS_ROW = 15,         /* the status line's text row */
