@@ -1,7 +1,20 @@
 /* filedialog.cpp: draws the file browser: the "Dir:" heading and the
  * entries from the selected one on, the selection on the first list row. */
 #include "browser.h"
+#include "glyphs.h"
 #include "graphics.h"
+
+/* A name in at most cols columns from column col: the whole name is read,
+ * since a UTF-8 name takes fewer columns than it has bytes. */
+static void WriteName(SDL_Surface *pFont, SDL_Surface *screen, const char *name,
+                      int size, int col, int row, int cols)
+{
+    char cells[NAME_SIZE];
+    int n;
+
+    n = TextToCells(name, size < NAME_SIZE ? size : NAME_SIZE, cells);
+    tomo_write(pFont, screen, cells, col, row, n < cols ? n : cols);
+}
 
 void FileDialog(SDL_Surface *pFont, SDL_Surface *screen)
 {
@@ -15,7 +28,7 @@ void FileDialog(SDL_Surface *pFont, SDL_Surface *screen)
     }
 
     tomo_write(pFont, screen, "Dir:", 0, HEADING_ROW, HEADING_PATH_COL);
-    tomo_write(pFont, screen, curPath, HEADING_PATH_COL, HEADING_ROW, HEADING_PATH_COLS);
+    WriteName(pFont, screen, curPath, CUR_PATH_SIZE, HEADING_PATH_COL, HEADING_ROW, HEADING_PATH_COLS);
 
     if (top_of_list < 0)
         return;
@@ -25,6 +38,6 @@ void FileDialog(SDL_Surface *pFont, SDL_Surface *screen)
             break;
         if (dirlist[i].isADir == 1)
             tomo_write(pFont, screen, "D", LIST_MARK_COL, disp_row, 1);
-        tomo_write(pFont, screen, dirlist[i].file, LIST_NAME_COL, disp_row, LIST_NAME_COLS);
+        WriteName(pFont, screen, dirlist[i].file, NAME_SIZE, LIST_NAME_COL, disp_row, LIST_NAME_COLS);
     }
 }

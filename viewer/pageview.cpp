@@ -3,6 +3,7 @@
  * draw_lock for the frame, which keeps the status timer off status. */
 #include <string.h>
 
+#include "glyphs.h"
 #include "graphics.h"
 #include "viewer.h"
 
@@ -10,6 +11,7 @@ void ViewText(SDL_Surface *pFont, SDL_Surface *screen)
 {
     static char block[PAGE_BLOCK_SIZE];
     char str[LINE_BUF_SIZE];
+    char cells[LINE_BUF_SIZE];
     LineReader r;
     int opened;
     int y;
@@ -22,7 +24,9 @@ void ViewText(SDL_Surface *pFont, SDL_Surface *screen)
         str[0] = '\0';
         if (opened)
             ReadWrappedLine(&r, str);
-        tomo_write(pFont, screen, str, 0, y, (int)strlen(str));
+        /* a letter cut by the line's end is drawn byte by byte: nothing of
+         * the next line is looked at */
+        tomo_write(pFont, screen, cells, 0, y, TextToCells(str, (int)strlen(str), cells));
     }
     if (opened) {
         if (LineReaderOffset(&r) <= INT32_MAX)
