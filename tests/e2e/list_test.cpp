@@ -116,6 +116,31 @@ TEST_P(Browsing, CutsALongHeadingAt49AndALongNameAt51Columns) {
     EXPECT_EQ(run.Listings()[0].back(), longest) << "a 255-byte name is kept whole";
 }
 
+// UTF-8 names show their letters, a decomposed one too; a name is cut at
+// 51 letters, not at 51 bytes.
+TEST_P(Browsing, ShowsTheLettersOfUtf8Names) {
+    std::string folder = "Bücher";
+    session.StartIn(folder);
+    std::string umlauts;
+    for (int i = 0; i < 55; i++) umlauts += "ä";
+    session.File(folder + "/Grüße – März.txt");
+    session.File(folder + "/Cafe\u0301.txt");
+    session.File(folder + "/" + umlauts + ".txt");
+    session.Dir(folder + "/Übersetzungen");
+
+    Outcome run = Play(Script().Shot("list").Tap(kA));
+
+    ExpectLeftForMenu(run);
+    // sorted by bytes: "Ü" is C3 9C, "ä" C3 A4
+    EXPECT_EQ(session.Rows("list"),
+              ListScreen(Latin1(session.Start()),
+                         {Entry("..", true), Entry(Latin1("Café.txt")), Entry(Latin1("Grüße - März.txt")),
+                          Entry("simplefont.tga"), Entry(Latin1("Übersetzungen"), true),
+                          Entry(Latin1(umlauts + ".txt"))}));
+    ASSERT_EQ(run.Listings().size(), 1u);
+    EXPECT_EQ(run.Listings()[0][2], "Grüße – März.txt") << "the listing prints the names' own bytes";
+}
+
 // 20 entries: "..", f01..f18, simplefont.tga.
 TEST_P(Browsing, MovesByOneAndByFifteenAndStopsAtBothEnds) {
     Numbered(18);

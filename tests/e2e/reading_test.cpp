@@ -193,6 +193,56 @@ TEST_F(ReadingOnConsole, WrapsLongLinesAtTheLastSpaceAndTakesBothLineEnds) {
                                          "On line 1 of 10 (10%)"));
 }
 
+// A UTF-8 text shows its letters. Its lines are cut by their bytes as ever,
+// so a row of two-byte letters ends early, and a letter cut at the width
+// shows its two bytes as they are, each on its own row. A Latin-1 text
+// shows each byte as its own cell, as it always did.
+TEST_F(ReadingOnConsole, ShowsTheLettersOfAUtf8TextAndEveryByteOfALatin1One) {
+    std::string umlauts;
+    for (int i = 0; i < 26; i++) umlauts += "ä";
+    // each wrapped line with the bytes it advances by
+    const std::vector<std::string> cut = {
+        "\xEF\xBB\xBFGrüße aus München, „sagte er“ – und ", "ging…\n",
+        "‘Don’t’ — “quoted” • naïve Œuvre ", "Łódź 😀\n",
+        "Schöne Grüße während übermäßig süßer Tage ", "in Kärnten und Österreich\n",
+        umlauts + "\xC3", "\xA4äää\n",
+    };
+    std::string utf8;
+    std::vector<int32_t> index = {0, static_cast<int32_t>(cut.size()), 0};
+    for (const std::string &line : cut) {
+        utf8 += line;
+        index.push_back(static_cast<int32_t>(utf8.size()));
+    }
+    session.File("utf8.txt", utf8);
+    session.File("latin1.txt", "Le c\xE9l\xE8" "bre na\xEFvet\xE9 du gar\xE7on, \xAB d\xE9j\xE0 vu \xBB\n"
+                               "\xC0 la cr\xE8me br\xFBl\xE9" "e, \xC3" "a \xE2" "t\xE9 \xFF\xDF\n"
+                               "ends on a lead byte \xC3\n");
+    // the list: "..", latin1.txt, simplefont.tga, utf8.txt
+    Script s;
+    Open(s, 3, "", "utf8");
+    s.Tap(kA);
+    Open(s, 1, "", "latin1");
+    s.Tap(kA).Tap(kA);
+
+    Outcome run = Play(s);
+
+    ExpectLeftForMenu(run);
+    EXPECT_EQ(session.Rows("utf8"), Page({Latin1("Grüße aus München, \"sagte er\" - und"),
+                                          "ging...",
+                                          Latin1("'Don't' - \"quoted\" \u00B7 naïve OEuvre"),
+                                          Latin1("Lódz ?"),
+                                          Latin1("Schöne Grüße während übermäßig süßer Tage"),
+                                          Latin1("in Kärnten und Österreich"),
+                                          Latin1(umlauts) + "\xC3",
+                                          Latin1("\u00A4äää")},
+                                         "On line 1 of 8 (12%)"));
+    EXPECT_EQ(testutil::ReadWords(Index("utf8.txt")), index) << "lines are cut by their bytes";
+    EXPECT_EQ(session.Rows("latin1"),
+              Page({"Le c\xE9l\xE8" "bre na\xEFvet\xE9 du gar\xE7on, \xAB d\xE9j\xE0 vu \xBB",
+                    "\xC0 la cr\xE8me br\xFBl\xE9" "e, \xC3" "a \xE2" "t\xE9 \xFF\xDF", "ends on a lead byte \xC3"},
+                   "On line 1 of 3 (33%)"));
+}
+
 TEST_F(ReadingOnConsole, Measuring250LinesShowsProgressAt100And200) {
     session.File("long.txt", NumberedText(250));
     // the list: "..", long.txt, simplefont.tga

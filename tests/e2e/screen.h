@@ -200,6 +200,20 @@ inline std::string Position(long long line, long long lines) {
            std::to_string(lines == 0 ? 0 : line * 100 / lines) + "%)";
 }
 
+// A text of Latin-1 letters written in UTF-8, as the screen reads it back:
+// one cell, the Latin-1 byte, per letter.
+inline std::string Latin1(const std::string &utf8) {
+    std::string cells;
+    for (size_t i = 0; i < utf8.size(); i++) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size())
+            cells += static_cast<char>((c & 0x03) << 6 | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+        else
+            cells += utf8[i];
+    }
+    return cells;
+}
+
 }  // namespace e2e
 
 #endif
