@@ -9,11 +9,13 @@
 #include "glyphs.h"
 #include "tomo.h"
 
+enum { LATIN_EXT_FIRST = 0x100, LATIN_EXT_END = 0x250 };
+
 /* The letters of Latin Extended-A and B (U+0100..U+024F) as their base
  * letter, a Latin-1 letter that carries part of their marks, or two letters
  * for a ligature or digraph of two bytes; 0 where no Latin letter stands for
  * it (tone letters, ezh, wynn, schwa, ...). */
-static const char *const latin_ext[] = {
+static const char *const latin_ext[LATIN_EXT_END - LATIN_EXT_FIRST] = {
     /* 0100 */ "A", "a", "A", "a", "A", "a", "C", "c",
     /* 0108 */ "C", "c", "C", "c", "C", "c", "D", "d",
     /* 0110 */ "D", "d", "E", "e", "E", "e", "E", "e",
@@ -57,8 +59,6 @@ static const char *const latin_ext[] = {
     /* 0240 */ "z", 0, 0, "B", "U", 0, "E", "e",
     /* 0248 */ "J", "j", "Q", "q", "R", "r", "Y", "y",
 };
-
-enum { LATIN_EXT_FIRST = 0x100, LATIN_EXT_END = 0x250 };
 
 /* Latin-1 letters written as an ASCII letter and a combining mark, as
  * decomposed texts and file names have them. Other marks are dropped. */
