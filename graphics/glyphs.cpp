@@ -111,7 +111,6 @@ static const struct {
     { 0x205F, 0x205F, " " },      /* medium mathematical space */
     { 0x2060, 0x2064, "" },       /* word joiner, invisible operators */
     { 0x2066, 0x206F, "" },       /* direction isolates, deprecated formats */
-    { 0x20AC, 0x20AC, "EUR" },    /* euro sign */
     { 0x2212, 0x2212, "-" },      /* minus sign */
     { 0x2219, 0x2219, "\xB7" },   /* bullet operator */
     { 0x25CF, 0x25CF, "\xB7" },   /* black circle */
