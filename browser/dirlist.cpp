@@ -77,8 +77,12 @@ static void SiftDown(int at, int n)
 
 static void SetName(DirListElements *e, const char *name)
 {
-    strncpy(e->file, name, NAME_SIZE - 1);
-    e->file[NAME_SIZE - 1] = '\0';
+    size_t n = strlen(name);
+
+    if (n > NAME_SIZE - 1)
+        n = NAME_SIZE - 1;
+    memcpy(e->file, name, n);
+    e->file[n] = '\0';
     e->isADir = 0;
 }
 
