@@ -1,5 +1,6 @@
 /* shell.cpp: start-up, the wait for the next event, and shut-down, which
  * hands the console back to its menu program. */
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -27,6 +28,9 @@ int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joysti
 {
     SDL_Event event;
 
+    /* A standard output whose reader has gone (tomo | head) must fail its
+     * writes, not end the program before it hands over to the menu. */
+    signal(SIGPIPE, SIG_IGN);
     if (getcwd(curPath, CUR_PATH_SIZE) == NULL)
         curPath[0] = '\0';
     ClearDirlist();
@@ -96,5 +100,7 @@ void TomoShutdown(SDL_Surface *pFont, SDL_Joystick *joystick)
     if (chdir(TOMO_MENU_DIR) != 0) {
         /* the menu is started all the same */
     }
+    /* an ignored signal stays ignored across exec */
+    signal(SIGPIPE, SIG_DFL);
     execl(TOMO_MENU_PATH, TOMO_MENU_PATH, (char *)NULL);
 }

@@ -17,6 +17,9 @@
 //                               program (TOMO_PROGRAM) opening DIR/NAME for
 //                               the first time, with the console stand-in
 //                               (TOMO_STANDIN) preloaded to press the buttons
+//   tomo_bench --peak-rss-memory DIR NAME   the same with a folder at the
+//                               index name, so the text is measured into
+//                               the index in memory
 #include <SDL.h>
 
 #include <sys/resource.h>
@@ -317,7 +320,7 @@ std::string self_path;
 // A child's peak RSS counts what it held before its exec too, the image of
 // the process that forked it; so this runs in a fresh, small process of
 // its own (--peak-rss), never in the one that generated the texts.
-long ProgramPeakKiB(const std::string &dir, const std::string &name) {
+long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_memory = false) {
     std::string run = dir + "/run-" + name;
     mkdir(run.c_str(), 0755);
     std::string text = run + "/" + name, font_link = run + "/simplefont.tga";
@@ -325,6 +328,8 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name) {
     unlink(text.c_str());
     unlink(font_link.c_str());
     unlink(IndexPath(run, name).c_str());
+    rmdir(IndexPath(run, name).c_str());
+    if (in_memory) mkdir(IndexPath(run, name).c_str(), 0755);
     if ((link((dir + "/" + name).c_str(), text.c_str()) != 0 &&
          symlink((dir + "/" + name).c_str(), text.c_str()) != 0) ||
         symlink(TOMO_FONT, font_link.c_str()) != 0) {
@@ -349,7 +354,8 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name) {
     struct rusage ru;
     struct stat st;
     if (pid < 0 || wait4(pid, &status, 0, &ru) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0 || stat(IndexPath(run, name).c_str(), &st) != 0) {
+        WEXITSTATUS(status) != 0 || stat(IndexPath(run, name).c_str(), &st) != 0 ||
+        (S_ISDIR(st.st_mode) != 0) != in_memory) {
         fprintf(stderr, "the program did not measure %s (status %d)\n", name.c_str(), status);
         exit(1);
     }
@@ -357,12 +363,14 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name) {
     unlink(font_link.c_str());
     unlink(script.c_str());
     unlink(IndexPath(run, name).c_str());
+    rmdir(IndexPath(run, name).c_str());
     rmdir(run.c_str());
     return ru.ru_maxrss;
 }
 
-long PeakKiB(const std::string &dir, const std::string &name) {
-    std::string command = "'" + self_path + "' --peak-rss '" + dir + "' '" + name + "'";
+long PeakKiB(const std::string &dir, const std::string &name, bool in_memory = false) {
+    std::string command = "'" + self_path + (in_memory ? "' --peak-rss-memory '" : "' --peak-rss '") + dir +
+                          "' '" + name + "'";
     FILE *child = popen(command.c_str(), "r");
     long kib = -1;
     if (!child || fscanf(child, "%ld", &kib) != 1 || pclose(child) != 0 || kib <= 0) {
@@ -379,6 +387,58 @@ int MeasureOne(const std::string &path) {
     StartVideo();
     FirstVisitSeconds(dir, name);
     return 0;
+}
+
+// ---- The index in memory ----------------------------------------------------
+
+// Microseconds of one page move (R: MoveDown15Lines) near the end of a
+// measured text, the mean of 200 moves in a row over its last lines, best
+// of 5 rounds; through the index file, or through the index in memory (a
+// folder stands at the index name).
+double PageMoveMicros(const std::string &dir, const std::string &name, bool in_memory) {
+    const int moves = 200;
+    std::string index = IndexPath(dir, name);
+    unlink(index.c_str());
+    rmdir(index.c_str());
+    if (in_memory) mkdir(index.c_str(), 0755);
+    Pick(dir, name);
+    GetFileInfo(font, screen);
+    if (num_lines <= PAGE_STEP * moves) {
+        fprintf(stderr, "%s is too short to page through\n", name.c_str());
+        exit(1);
+    }
+    double best = 1e9;
+    for (int round = 0; round < 5; round++) {
+        cur_line = num_lines - 1 - PAGE_STEP * moves;
+        top_of_page_offset = GetSavedOffset(cur_line);
+        extra_lines_skipped = 0;
+        Clock::time_point t0 = Clock::now();
+        for (int i = 0; i < moves; i++) MoveDown15Lines();
+        best = std::min(best, Seconds(t0, Clock::now()) * 1e6 / moves);
+        if (cur_line != num_lines - 1 || top_of_page_offset != GetSavedOffset(num_lines - 1)) {
+            fprintf(stderr, "paging %s went wrong\n", name.c_str());
+            exit(1);
+        }
+    }
+    rmdir(index.c_str());
+    unlink(index.c_str());
+    return best;
+}
+
+void InMemory(const std::string &dir) {
+    printf("\nThe index in memory (a folder at the index name)\n");
+    printf("%-22s %14s %14s %18s\n", "text", "R, file us", "R, memory us", "peak RSS KiB");
+    for (const char *kind : {"lines", "paragraphs"}) {
+        std::string small = std::string(kind) + "-1MB.txt", large = std::string(kind) + "-100MB.txt";
+        double file = PageMoveMicros(dir, large, false), memory = PageMoveMicros(dir, large, true);
+        long small_kib = PeakKiB(dir, small), large_kib = PeakKiB(dir, large, true);
+        printf("%-22s %14.1f %14.1f %10ld (%+ld)\n", large.c_str(), file, memory, large_kib,
+               large_kib - small_kib);
+        fflush(stdout);
+    }
+    printf("(R: one page move over the last 3,000 lines, mean of 200 in a row, best of 5;\n"
+           " peak RSS measuring the 100 MB text in memory, and its difference from\n"
+           " measuring the 1 MB text with its index file)\n");
 }
 
 // ---- The whole run ---------------------------------------------------------
@@ -468,6 +528,7 @@ int RunAll(const std::string &dir) {
                large.c_str(), large_kib, large_kib - small_kib);
         fflush(stdout);
     }
+    InMemory(dir);
     return 0;
 }
 
@@ -493,8 +554,8 @@ int main(int argc, char **argv) {
     char exe[4096];
     ssize_t len = readlink("/proc/self/exe", exe, sizeof exe - 1);
     self_path = len > 0 ? std::string(exe, static_cast<size_t>(len)) : argv[0];
-    if (argc == 4 && std::string(argv[1]) == "--peak-rss") {
-        printf("%ld\n", ProgramPeakKiB(argv[2], argv[3]));
+    if (argc == 4 && (std::string(argv[1]) == "--peak-rss" || std::string(argv[1]) == "--peak-rss-memory")) {
+        printf("%ld\n", ProgramPeakKiB(argv[2], argv[3], std::string(argv[1]) == "--peak-rss-memory"));
         return 0;
     }
     if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--frames")
@@ -502,6 +563,6 @@ int main(int argc, char **argv) {
     if (argc == 3 && std::string(argv[1]) == "--measure") return MeasureOne(argv[2]);
     if (argc == 2 && argv[1][0] != '-') return RunAll(argv[1]);
     fprintf(stderr, "usage: %s DIR | --frames page|list N [loaded|plain] | --measure FILE"
-                    " | --peak-rss DIR NAME\n", argv[0]);
+                    " | --peak-rss[-memory] DIR NAME\n", argv[0]);
     return 2;
 }

@@ -51,30 +51,82 @@ static int GrowDirlist(void)
     return 1;
 }
 
-static void AddEntry(const char *name)
+/* A table that is full and cannot grow is kept as a max-heap by comp: its
+ * root is the largest name kept, which any smaller name read later takes
+ * the place of. So the table ends up holding the names that come first in
+ * sorted order, whatever order the folder yields them in. */
+static void SiftDown(int at, int n)
+{
+    DirListElements swap;
+    int child;
+
+    for (;;) {
+        child = 2 * at + 1;
+        if (child >= n)
+            return;
+        if (child + 1 < n && comp(&dirlist[child + 1], &dirlist[child]) > 0)
+            child++;
+        if (comp(&dirlist[child], &dirlist[at]) <= 0)
+            return;
+        swap = dirlist[at];
+        dirlist[at] = dirlist[child];
+        dirlist[child] = swap;
+        at = child;
+    }
+}
+
+static void SetName(DirListElements *e, const char *name)
+{
+    size_t n = strlen(name);
+
+    if (n > NAME_SIZE - 1)
+        n = NAME_SIZE - 1;
+    memcpy(e->file, name, n);
+    e->file[n] = '\0';
+    e->isADir = 0;
+}
+
+/* The name only; its status is read once the table is final, so that
+ * names pushed out again cost no stat and report nothing. */
+static void AddEntry(const char *name, int *heaped)
+{
+    int i;
+
+    if (!*heaped && (listcnt < dirlist_size || GrowDirlist())) {
+        SetName(&dirlist[listcnt++], name);
+        return;
+    }
+    if (!*heaped) {
+        for (i = listcnt / 2 - 1; i >= 0; i--)
+            SiftDown(i, listcnt);
+        *heaped = 1;
+    }
+    if (strcmp(name, dirlist[0].file) >= 0)
+        return;
+    SetName(&dirlist[0], name);
+    SiftDown(0, listcnt);
+}
+
+static void StatEntry(DirListElements *e)
 {
     char path[ENTRY_PATH_SIZE];
     struct stat t_stat_info;
-    DirListElements *e;
 
-    if (listcnt == dirlist_size && !GrowDirlist())
+    /* ".." is no entry of the folder's own and is a folder by definition */
+    if (strcmp(e->file, "..") == 0)
         return;
-    e = &dirlist[listcnt];
-    strncpy(e->file, name, NAME_SIZE - 1);
-    e->file[NAME_SIZE - 1] = '\0';
-    e->isADir = 0;
-    snprintf(path, sizeof path, "%s/%s", curPath, name);
+    snprintf(path, sizeof path, "%s/%s", curPath, e->file);
     if (stat(path, &t_stat_info) != 0)
         fprintf(stderr, "Could not stat file %s...\n", path);
     else if (S_ISDIR(t_stat_info.st_mode))
         e->isADir = 1;
-    listcnt++;
 }
 
 void CreateSortedFilelist(void)
 {
     DIR *dir;
     struct dirent *ent;
+    int heaped = 0;
     int i;
 
     ClearEntries(0, dirlist_size);
@@ -90,9 +142,11 @@ void CreateSortedFilelist(void)
     while ((ent = readdir(dir)) != NULL) {
         if (ent->d_name[0] == '.')
             continue;
-        AddEntry(ent->d_name);
+        AddEntry(ent->d_name, &heaped);
     }
     closedir(dir);
+    for (i = 0; i < listcnt; i++)
+        StatEntry(&dirlist[i]);
 
     qsort(dirlist, (size_t)listcnt, sizeof(DirListElements), comp);
     printf("\n\nSorted...\n");

@@ -1,10 +1,12 @@
 // lineindex_fuzz.cpp: an arbitrary line index file beside an arbitrary
 // text, then a run of navigation moves, each followed by a page drawn onto
 // a 16-bit surface. An index that fails the reuse check must be measured
-// again (the right offsets, from line 0); one that passes is used as it
-// is. Either way the position stays within the count, only the saved-line
-// word of the index is ever rewritten, no other file appears, and the page
-// is the text cut from the top offset (blank when that lies outside it).
+// again (the right offsets), opening at the old index's saved line when
+// that was one of its lines, lowered to the new last line; one that passes
+// is used as it is. Either way the position stays within the count, only
+// the saved-line word of the index is ever rewritten, no other file
+// appears, and the page is the text cut from the top offset (blank when
+// that lies outside it).
 #include <SDL.h>
 #include <dirent.h>
 #include <fuzzer/FuzzedDataProvider.h>
@@ -131,10 +133,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         bool shown = count == 0 ? saved == 0 || saved == -1 : saved >= 0 && saved < count;
         FUZZ_CHECK(num_lines == count && cur_line == (shown ? saved : 0));
     } else {
-        // measured again: the right count and offsets, from the first line
-        FUZZ_CHECK(num_lines == static_cast<int32_t>(offs.size() - 1));
-        FUZZ_CHECK(cur_line == 0 && top_of_page_offset == 0);
+        // measured again: the right count and offsets, at the old place
+        const int32_t lines = static_cast<int32_t>(offs.size() - 1);
+        int32_t place = 0;
+        if (index.size() >= 2 * INDEX_WORD_SIZE && fuzz::Word(index, 0) >= 0 && fuzz::Word(index, 0) < fuzz::Word(index, 1))
+            place = fuzz::Word(index, 0);
+        const int32_t want = lines == 0 ? 0 : std::min(place, lines - 1);
+        FUZZ_CHECK(num_lines == lines);
+        FUZZ_CHECK(cur_line == want && top_of_page_offset == offs[static_cast<size_t>(want)]);
         FUZZ_CHECK(kept.size() == (offs.size() + 2) * INDEX_WORD_SIZE && fuzz::Word(kept, 1) == num_lines);
+        FUZZ_CHECK(fuzz::Word(kept, 0) == want);
         for (size_t i = 0; i < offs.size(); i++) FUZZ_CHECK(fuzz::Word(kept, i + 2) == offs[i]);
     }
     CheckLineInRange();

@@ -25,7 +25,7 @@ out=$top/build-fuzz
 mkdir -p "$out"
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
        -I"$top/include" -I"$top/graphics" -I"$top/viewer" -I"$top/app" $(pkg-config --cflags sdl))
-core=("$top/app/state.cpp" "$top/viewer/linebreak.cpp" "$top/viewer/lineindex.cpp"
+core=("$top/app/state.cpp" "$top/viewer/linebreak.cpp" "$top/viewer/lineindex.cpp" "$top/viewer/memindex.cpp"
       "$top/viewer/navigation.cpp" "$top/viewer/position.cpp" "$top/graphics/glyphs.cpp")
 sdl=("$top/graphics/targa.cpp" "$top/graphics/pixel.cpp" "$top/graphics/font.cpp"
      "$top/graphics/chrome.cpp" "$top/viewer/pageview.cpp")

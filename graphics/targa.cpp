@@ -2,8 +2,11 @@
  * image of 24 or 32 bits, into a 32-bit software surface whose bytes are
  * red, green, blue, alpha in memory. Every other kind of file is refused
  * with one message on stderr. */
+#include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "targa.h"
 #include "tomo.h"
@@ -124,6 +127,26 @@ static SDL_Surface *create_surface(int width, int height, int depth)
                                 0x00FF0000, depth == 32 ? 0xFF000000 : 0);
 }
 
+/* Only a regular file is read: a named pipe at the sheet's name would
+ * stall the open, a device or a folder never give a picture. */
+static FILE *open_sheet(const char *filename)
+{
+    struct stat st;
+    FILE *f;
+    int fd = open(filename, O_RDONLY | O_NONBLOCK);
+
+    if (fd < 0)
+        return NULL;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return NULL;
+    }
+    f = fdopen(fd, "rb");
+    if (f == NULL)
+        close(fd);
+    return f;
+}
+
 SDL_Surface *LoadTargaImage(const char *filename)
 {
     Uint8 targaHeader[TGA_HEADER_SIZE];
@@ -134,7 +157,7 @@ SDL_Surface *LoadTargaImage(const char *filename)
     int height;
     int bytes_per_pixel;
 
-    f = fopen(filename, "rb");
+    f = open_sheet(filename);
     if (f == NULL) {
         fprintf(stderr, "LoadTargaImage: could not open file %s\n", filename);
         return NULL;

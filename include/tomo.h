@@ -88,6 +88,13 @@ enum {
     INDEX_WORD_SIZE = 4,     /* bytes of one line index file word */
     INDEX_HEADER_WORDS = 2,  /* saved line and line count before the offsets */
     INDEX_COUNT_WORD = 1,    /* word number of the line count */
+    /* The index kept in memory when no index file can be used: one offset
+     * for every k-th line, 1 MiB whatever the text. Lines stay below 2^31
+     * and k doubles only when the table is full, so k stays within 2^31
+     * lines over half the table, 8192. */
+    MEM_INDEX_WORDS = 262144,
+    MEM_INDEX_MAX_STEP = 8192,
+    LOOKUP_BLOCK_SIZE = 4096, /* bytes read at once to cut k lines */
 
     CUR_PATH_SIZE = 100,     /* curPath and the path composed on a move */
     NAME_SIZE = 256,         /* an entry name and its NUL */

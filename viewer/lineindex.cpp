@@ -2,7 +2,9 @@
  * measured once; later visits reuse the offsets and open at the saved line
  * without reading the text. Layout, in little-endian 32-bit words: saved
  * line, line count, then the start offset of every line and the end
- * offset, which is the text's size. */
+ * offset, which is the text's size. Where no index file can be used the
+ * text is measured into the index in memory (memindex.cpp) and read the
+ * same way; only its place is not kept. */
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -14,11 +16,15 @@
 
 static char measure_block[MEASURE_BLOCK_SIZE];
 
-/* 1 once LoadFileInfo took or built the index at info_filename. A file left
- * at that name otherwise (the text itself under another name, an index of a
- * text since grown past 2 GiB, a stale one that could not be rebuilt) is
- * neither looked up nor written: its words are no offsets of this text. */
-static int index_taken;
+/* Where the lookups and stores of the text go: INDEX_FILE once LoadFileInfo
+ * took or built the index at info_filename, INDEX_MEMORY when it measured
+ * the text without one, INDEX_NONE for a text it could not measure (2 GiB
+ * or more, unreadable). A file left at that name otherwise (the text
+ * itself under another name, an index of a text since grown past 2 GiB, a
+ * stale one that could not be rebuilt) is neither looked up nor written:
+ * its words are no offsets of this text. */
+enum { INDEX_NONE, INDEX_FILE, INDEX_MEMORY };
+static int index_kind;
 
 /* Offsets collected while measuring, written a block at a time. */
 static unsigned char word_block[MEASURE_BLOCK_SIZE];
@@ -44,8 +50,10 @@ static int32_t UnpackWord(const unsigned char *in)
 }
 
 /* The index file as a stream, only when its name leads to a regular file
- * without going through a symbolic link. O_NONBLOCK keeps a named pipe
- * planted at that name from stalling the open. */
+ * of its own: not through a symbolic link, and with no other name (a hard
+ * link there is someone else's file, which the index's writes would
+ * overwrite). O_NONBLOCK keeps a named pipe planted at that name from
+ * stalling the open. Anything else fails with *open_errno 0. */
 static FILE *OpenIndex(int flags, const char *mode, struct stat *st,
                        int *open_errno)
 {
@@ -62,7 +70,7 @@ static FILE *OpenIndex(int flags, const char *mode, struct stat *st,
     *open_errno = fd < 0 ? errno : 0;
     if (fd < 0)
         return NULL;
-    if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
+    if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode) || st->st_nlink != 1) {
         close(fd);
         return NULL;
     }
@@ -206,89 +214,155 @@ static void ReportProgress(int32_t lines, ProgressFunc progress, void *ctx)
         progress(ctx);
 }
 
-/* The count goes in last, after every offset is on the disk: a file left
+/* Where the reader was in a stale index: its saved line, when both header
+ * words can be read and it was a line of that index; else 0. */
+static int32_t OldPlace(FILE *fp)
+{
+    int32_t saved;
+    int32_t count;
+
+    if (!ReadWordAt(fp, 0, &saved) || !ReadWordAt(fp, INDEX_COUNT_WORD, &count))
+        return 0;
+    return saved >= 0 && saved < count ? saved : 0;
+}
+
+/* The old place in a text measured again, lowered to its new last line
+ * when the text got shorter. */
+static int32_t KeptLine(int32_t place, int32_t lines)
+{
+    if (lines == 0)
+        return 0;
+    return place < lines ? place : lines - 1;
+}
+
+/* The header goes in last, after every offset is on the disk: a file left
  * unfinished keeps count 0, whose end offset (that of line 0) is 0 and
  * so fails the reuse check for every text but an empty one. Any wrong
  * count points at a word other than the end offset, the only one that
- * equals the text's size. The count itself needs no sync: if it is lost,
+ * equals the text's size. The header itself needs no sync: if it is lost,
  * the text is measured again. */
-static int WriteCount(FILE *fp, int32_t lines)
+static int WriteHeader(FILE *fp, int32_t saved, int32_t lines)
 {
-    unsigned char bytes[INDEX_WORD_SIZE];
+    unsigned char bytes[INDEX_HEADER_WORDS * INDEX_WORD_SIZE];
 
-    PackWord(bytes, lines);
-    if (fseek(fp, INDEX_COUNT_WORD * INDEX_WORD_SIZE, SEEK_SET) != 0)
+    PackWord(bytes, saved);
+    PackWord(bytes + INDEX_COUNT_WORD * INDEX_WORD_SIZE, lines);
+    if (fseek(fp, 0, SEEK_SET) != 0)
         return 0;
-    if (fwrite(bytes, 1, INDEX_WORD_SIZE, fp) != INDEX_WORD_SIZE)
+    if (fwrite(bytes, 1, sizeof bytes, fp) != sizeof bytes)
         return 0;
     return fflush(fp) == 0;
 }
 
-/* Cuts the whole text through r (open at offset 0) and writes the index
- * into fp (empty, positioned at 0). Returns the line count, or -1 when the
- * index could not be completed. Lines come in batches of PROGRESS_EVERY,
- * so a full batch is exactly the moment for a progress message. */
-static int32_t Measure(LineReader *r, FILE *fp, ProgressFunc progress, void *ctx)
+/* Empties an index that cannot be completed, so that it can never pass for
+ * a finished one (and should even that fail, its count word is still 0,
+ * which the reuse check rejects). Closed first, so that nothing still
+ * buffered lands after the truncation. */
+static void DropIndex(FILE **fp)
+{
+    int fd = dup(fileno(*fp));
+
+    fclose(*fp);
+    *fp = NULL;
+    if (fd >= 0 && ftruncate(fd, 0) == 0)
+        fsync(fd);
+    if (fd >= 0)
+        close(fd);
+}
+
+/* Cuts the whole text through r (open at offset 0) into the index in
+ * memory and, while it takes the writes, into *fp (empty, positioned at
+ * 0; dropped and set NULL once a write fails, as on a full card). Returns
+ * the line count, or -1 for a text that grew past 2 GiB while it was read.
+ * Lines come in batches of PROGRESS_EVERY, so a full batch is exactly the
+ * moment for a progress message. */
+static int32_t Measure(LineReader *r, FILE **fp, ProgressFunc progress, void *ctx)
 {
     int64_t ends[PROGRESS_EVERY];
     int32_t lines = 0;
-    int n;
-    int ok;
+    int n = PROGRESS_EVERY;
 
     word_fill = 0;
+    MemIndexStart(MEM_INDEX_WORDS);
     /* saved line 0, count 0 until the end, offset of line 0 */
-    ok = PutWord(fp, 0) && PutWord(fp, 0) && PutWord(fp, 0);
-    n = PROGRESS_EVERY;
-    while (ok && n == PROGRESS_EVERY) {
+    if (*fp && !(PutWord(*fp, 0) && PutWord(*fp, 0) && PutWord(*fp, 0)))
+        DropIndex(fp);
+    while (n == PROGRESS_EVERY) {
         n = ReadLineEnds(r, ends, PROGRESS_EVERY);
         /* a text that grew past 2 GiB while it was read; offsets rise, so
          * the batch's last is its largest */
         if (n > 0 && (ends[n - 1] > INT32_MAX || lines > INT32_MAX - n))
             return -1;
-        ok = PutWords(fp, ends, n);
+        MemIndexAdd(ends, n);
+        if (*fp && !PutWords(*fp, ends, n))
+            DropIndex(fp);
         lines += n;
-        if (ok && n == PROGRESS_EVERY)
+        if (n == PROGRESS_EVERY)
             ReportProgress(lines, progress, ctx);
     }
-    ok = ok && FlushWords(fp) && fsync(fileno(fp)) == 0 && WriteCount(fp, lines);
-    return ok ? lines : -1;
+    return lines;
 }
 
-/* Measures into an index open for writing; one that cannot be completed
- * is emptied, so that it can never pass for a finished one (and should
- * even that fail, its count word is still 0, which the reuse check
- * rejects). */
-static int BuildIndex(LineReader *r, FILE *fp, ProgressFunc progress, void *ctx)
+/* 1 when the measured index is complete on the disk with its header. */
+static int FinishIndex(FILE *fp, int32_t saved, int32_t lines)
 {
-    int32_t lines = Measure(r, fp, progress, ctx);
-    int fd;
-
-    if (lines < 0) {
-        /* closed first, so that nothing still buffered lands after the
-         * truncation */
-        fd = dup(fileno(fp));
+    if (FlushWords(fp) && fsync(fileno(fp)) == 0 && WriteHeader(fp, saved, lines)) {
         fclose(fp);
-        if (fd >= 0 && ftruncate(fd, 0) == 0)
-            fsync(fd);
-        if (fd >= 0)
-            close(fd);
-        return 0;
+        return 1;
+    }
+    DropIndex(&fp);
+    return 0;
+}
+
+/* What LoadFileInfo finds at the index name. */
+enum {
+    FOUND_NOTHING,           /* free: an index can be made there */
+    FOUND_INDEX,             /* an index of this text, taken */
+    FOUND_STALE,             /* an index of the text as it was */
+    FOUND_OTHER              /* anything that must not be written */
+};
+
+/* Looks at the index name: an index that still describes the text sets the
+ * position (ReuseIndex); a stale one gives the reader's old place. The
+ * text itself, a second name of a file, a link, a folder, a pipe, a name
+ * too long or one that cannot be read are all FOUND_OTHER. */
+static int ProbeIndex(const struct stat *text_st, int32_t *place)
+{
+    struct stat index_st;
+    int open_errno;
+    int found;
+    FILE *fp;
+
+    *place = 0;
+    if (!FormatInfoName())
+        return FOUND_OTHER;
+    fp = OpenIndex(O_RDONLY, "r", &index_st, &open_errno);
+    if (!fp)
+        return open_errno == ENOENT ? FOUND_NOTHING : FOUND_OTHER;
+    if (SameFile(&index_st, text_st)) {
+        found = FOUND_OTHER;
+    } else if (ReuseIndex(fp, text_st->st_size)) {
+        found = FOUND_INDEX;
+    } else {
+        *place = OldPlace(fp);
+        found = FOUND_STALE;
     }
     fclose(fp);
-    num_lines = lines;
-    return 1;
+    return found;
 }
 
 /* The index to measure into: a new one, or the stale regular file at
- * that name emptied. NULL when there is to be no index. */
-static FILE *OpenIndexForBuild(int exists, const struct stat *text_st)
+ * that name emptied. NULL when there is to be no index file. */
+static FILE *OpenIndexForBuild(int found, const struct stat *text_st)
 {
     struct stat index_st;
     int open_errno;
     FILE *fp;
 
-    if (!exists)
+    if (found == FOUND_NOTHING)
         return OpenIndex(O_WRONLY | O_CREAT | O_EXCL, "w", &index_st, &open_errno);
+    if (found != FOUND_STALE)
+        return NULL;
     fp = OpenIndex(O_WRONLY, "w", &index_st, &open_errno);
     if (!fp)
         return NULL;
@@ -309,10 +383,10 @@ static int TooLongForIndex(int64_t size)
 void LoadFileInfo(ProgressFunc progress, void *ctx)
 {
     struct stat text_st;
-    struct stat index_st;
-    int open_errno;
-    int exists;
-    int same;
+    int32_t place;
+    int32_t lines;
+    int32_t offset;
+    int found;
     LineReader r;
     FILE *fp;
 
@@ -320,29 +394,32 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     cur_line = 0;
     cur_offset = 0;
     top_of_page_offset = 0;
-    index_taken = 0;
-    if (!FormatInfoName())
-        return;
+    index_kind = INDEX_NONE;
     if (stat(filename, &text_st) != 0 || TooLongForIndex(text_st.st_size))
         return;
-    fp = OpenIndex(O_RDONLY, "r", &index_st, &open_errno);
-    exists = fp != NULL;
-    if (fp) {
-        /* the text itself under the index name is neither read nor rebuilt */
-        same = SameFile(&index_st, &text_st);
-        index_taken = !same && ReuseIndex(fp, text_st.st_size);
-        fclose(fp);
-        if (same || index_taken)
-            return;
-    } else if (open_errno != ENOENT) {
+    found = ProbeIndex(&text_st, &place);
+    if (found == FOUND_INDEX) {
+        index_kind = INDEX_FILE;
         return;
     }
     if (!OpenLineReader(&r, filename, 0, measure_block, MEASURE_BLOCK_SIZE))
         return;
-    fp = OpenIndexForBuild(exists, &text_st);
-    if (fp)
-        index_taken = BuildIndex(&r, fp, progress, ctx);
+    fp = OpenIndexForBuild(found, &text_st);
+    lines = Measure(&r, &fp, progress, ctx);
     CloseLineReader(&r);
+    if (lines < 0) {
+        if (fp)
+            DropIndex(&fp);
+        return;
+    }
+    num_lines = lines;
+    cur_line = KeptLine(place, lines);
+    index_kind = fp && FinishIndex(fp, cur_line, lines) ? INDEX_FILE : INDEX_MEMORY;
+    offset = GetSavedOffset(cur_line);
+    if (offset != -1) {
+        cur_offset = offset;
+        top_of_page_offset = offset;
+    }
 }
 
 int32_t GetSavedOffset(int line)
@@ -351,7 +428,10 @@ int32_t GetSavedOffset(int line)
     int32_t l = -1;
     FILE *fp;
 
-    if (!index_taken)
+    /* line -1 is the count, the word before line 0 in the file */
+    if (index_kind == INDEX_MEMORY)
+        return line == -1 ? (int32_t)num_lines : MemIndexOffset(line);
+    if (index_kind != INDEX_FILE)
         return -1;
     fp = OpenIndex(O_RDONLY, "r", NULL, &open_errno);
     if (!fp)
@@ -368,7 +448,7 @@ void UpdateInfoFile(void)
     int open_errno;
     FILE *fp;
 
-    if (!index_taken)
+    if (index_kind != INDEX_FILE)
         return;
     fp = OpenIndex(O_WRONLY, "w", NULL, &open_errno);
     if (!fp)

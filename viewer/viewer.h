@@ -50,6 +50,18 @@ void LoadFileInfo(ProgressFunc progress, void *ctx);
 int32_t GetSavedOffset(int line);
 void UpdateInfoFile(void);
 
+/* The index in memory, which the measuring pass fills whether or not it
+ * writes an index file. MemIndexStart takes the table's size in words:
+ * MEM_INDEX_WORDS, smaller only for tests of its halving (with k above
+ * MEM_INDEX_MAX_STEP lines past that many in an entry are not found).
+ * MemIndexAdd takes the offsets where the next lines start, in order, as
+ * ReadLineEnds gives them; MemIndexOffset is a line's offset, the text's
+ * end for the line after the last, -1 for none. */
+void MemIndexStart(int words);
+void MemIndexAdd(const int64_t *ends, int n);
+int32_t MemIndexLines(void);
+int32_t MemIndexOffset(int line);
+
 /* Navigation by whole wrapped lines. */
 void MoveDownOneLine(void);
 void MoveUpOneLine(void);

@@ -136,12 +136,28 @@ TEST_F(DirlistTest, TableGrowsPastItsFirstThousandAndShrinksBack) {
     EXPECT_TRUE(RestIsEmpty());
 }
 
-TEST_F(DirlistTest, DropsEntriesBeyondTheLargestTable) {
+// A folder of more entries than the largest table keeps those that come
+// first in sorted order, ".." taking part like any name, whatever order the
+// folder yields them in; the listing shows the same entries, and only the
+// kept ones are looked at.
+TEST_F(DirlistTest, KeepsTheFirstEntriesInSortedOrderBeyondTheLargestTable) {
     for (int i = 0; i < DIRLIST_MAX + 10; i++) WriteFile(dir / ("g" + std::to_string(100000 + i)), "");
+    WriteFile(dir / "-first", "");
+    ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "a-dangling").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "z-dangling").c_str()), 0);
     List();
+    std::vector<std::string> want = {"-first", "..", "a-dangling"};
+    for (int i = 0; want.size() < static_cast<size_t>(DIRLIST_MAX); i++) want.push_back("g" + std::to_string(100000 + i));
     EXPECT_EQ(listcnt, DIRLIST_MAX);
     EXPECT_EQ(dirlist_size, DIRLIST_MAX);
-    for (int i = 1; i < listcnt; i++) ASSERT_LT(std::strcmp(dirlist[i - 1].file, dirlist[i].file), 0);
+    ASSERT_EQ(Names(), want);
+    std::string listing = "\n\nSorted...\n";
+    for (const std::string &name : want) listing += name + "\n";
+    EXPECT_EQ(out, listing);
+    EXPECT_EQ(err, "Could not stat file " + dir.str() + "/a-dangling...\n");
+    std::vector<int> marks(want.size(), 0);
+    marks[1] = 1;
+    EXPECT_EQ(Marks(), marks);
 }
 
 }  // namespace

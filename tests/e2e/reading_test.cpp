@@ -1,12 +1,14 @@
 // reading_test.cpp: reading a text on the real program, driven through the
 // console stand-in: the pages and the position line, wrapping, measuring
 // with its progress, the index file beside the text and what it keeps,
-// held buttons, folders and index names the program must not write
-// through, the status tick and quit requests while a text is shown.
+// held buttons, texts read to their end where no index file can be used
+// and what is at the index name left alone, the status tick and quit
+// requests while a text is shown.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 
 #include "session.h"
 
@@ -49,8 +51,34 @@ std::vector<int32_t> NumberedIndex(int n, int32_t saved) {
     return words;
 }
 
+// Every control through a text of 40 lines, and the line at the top of the
+// page after each (1-based).
+struct Move {
+    int button;
+    int top;
+};
+const std::vector<Move> kMovesThrough40 = {
+    {kR, 16}, {kX, 17}, {kStickDown, 18}, {kY, 17}, {kStickUp, 16}, {kL, 1}, {kStickUp, 1},
+    {kStickRight, 40}, {kX, 40}, {kL, 25}, {kR, 40}, {kStickLeft, 1},
+};
+
 class ReadingBase {
 protected:
+    // The moves of kMovesThrough40, each followed by the shot move<i>.
+    static Script &MoveThrough40(Script &s) {
+        for (size_t i = 0; i < kMovesThrough40.size(); i++)
+            s.Tap(kMovesThrough40[i].button).Shot("move" + std::to_string(i));
+        return s;
+    }
+    // Each shot shows the page of "line 1".."line 40" from the right line.
+    void ExpectMovedThrough40() const {
+        for (size_t i = 0; i < kMovesThrough40.size(); i++) {
+            int top = kMovesThrough40[i].top;
+            EXPECT_EQ(session.Rows("move" + std::to_string(i)),
+                      Page(Numbered(top, std::min(top + 14, 40)), Position(top, 40)))
+                << "after move " << i << " (button " << kMovesThrough40[i].button << ")";
+        }
+    }
     Outcome Play(Flavour flavour, const Script &script, const Options &opt = Options()) {
         Outcome run = session.Play(flavour, script, opt);
         EXPECT_FALSE(run.killed) << run.Summary();
@@ -98,28 +126,14 @@ TEST_P(Reading, PagesThroughATextAndJumpsToBothEnds) {
     session.File("book.txt", NumberedText(40));
     Script s;
     Open(s, 1, "measured", "top");
-    struct Move {
-        int button;
-        int top;  // 1-based line at the top of the page afterwards
-    };
-    const std::vector<Move> moves = {
-        {kR, 16}, {kX, 17}, {kStickDown, 18}, {kY, 17}, {kStickUp, 16}, {kL, 1}, {kStickUp, 1},
-        {kStickRight, 40}, {kX, 40}, {kL, 25}, {kR, 40}, {kStickLeft, 1},
-    };
-    for (size_t i = 0; i < moves.size(); i++) s.Tap(moves[i].button).Shot("move" + std::to_string(i));
-    s.Tap(kA).Tap(kA);
+    MoveThrough40(s).Tap(kA).Tap(kA);
 
     Outcome run = Play(s);
 
     ExpectLeftForMenu(run);
     EXPECT_TRUE(session.Shot("measured").AllBlack()) << "fewer than 100 lines draw no progress";
     EXPECT_EQ(session.Rows("top"), Page(Numbered(1, 15), "On line 1 of 40 (2%)"));
-    for (size_t i = 0; i < moves.size(); i++) {
-        int top = moves[i].top;
-        EXPECT_EQ(session.Rows("move" + std::to_string(i)),
-                  Page(Numbered(top, std::min(top + 14, 40)), Position(top, 40)))
-            << "after move " << i << " (button " << moves[i].button << ")";
-    }
+    ExpectMovedThrough40();
     EXPECT_EQ(session.Rows("move7"), Page({"line 40"}, "On line 40 of 40 (100%)")) << "the last line alone";
     EXPECT_EQ(session.Rows("move9")[kStatusRow], "On line 25 of 40 (62%)");
     // B's press is followed by its single frame of measuring, every other
@@ -341,61 +355,114 @@ TEST_F(ReadingOnConsole, AHeldButtonScrollsFasterAndFaster) {
     EXPECT_EQ(testutil::ReadWords(Index("long.txt")).at(0), moved);
 }
 
-TEST_F(ReadingOnConsole, AStaleIndexIsMeasuredAgain) {
-    session.File("book.txt", NumberedText(40));
-    Script first;
-    Open(first, 1);
-    first.Tap(kX, 3).Tap(kA).Tap(kA);
-    ExpectLeftForMenu(Play(first));
-    ASSERT_EQ(testutil::ReadWords(Index("book.txt")), NumberedIndex(40, 3));
+// A text that changed since its index was made is measured again and
+// opens where the reader left it, on the last line if the text is now
+// shorter than that.
+TEST_F(ReadingOnConsole, AStaleIndexIsMeasuredAgainAndKeepsThePlace) {
+    struct {
+        const char *what;
+        int lines;
+        int top;  // 1-based
+    } cases[] = {{"grown", 60, 31}, {"shorter", 20, 20}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        session.File("book.txt", NumberedText(40));
+        fs::remove(Index("book.txt"));
+        Script first;
+        Open(first, 1);
+        first.Tap(kR, 2).Tap(kA).Tap(kA);
+        ExpectLeftForMenu(Play(first));
+        ASSERT_EQ(testutil::ReadWords(Index("book.txt")), NumberedIndex(40, 30));
 
-    session.File("book.txt", NumberedText(20, "new"));
-    Script second;
-    Open(second, 1, "", "page");
-    second.Tap(kA).Tap(kA);
-    Outcome run = Play(second);
+        session.File("book.txt", NumberedText(c.lines, "new"));
+        Script second;
+        Open(second, 1, "", "page");
+        second.Tap(kA).Tap(kA);
+        Outcome run = Play(second);
 
-    ExpectLeftForMenu(run);
-    EXPECT_EQ(session.Rows("page"), Page(Numbered(1, 15, "new"), "On line 1 of 20 (5%)"));
-    std::vector<int32_t> words = testutil::ReadWords(Index("book.txt"));
-    ASSERT_EQ(words.size(), 23u);
-    EXPECT_EQ(words[0], 0);
-    EXPECT_EQ(words[1], 20);
-    EXPECT_EQ(words.back(), static_cast<int32_t>(NumberedText(20, "new").size()));
+        ExpectLeftForMenu(run);
+        EXPECT_EQ(session.Rows("page"),
+                  Page(Numbered(c.top, std::min(c.top + 14, c.lines), "new"), Position(c.top, c.lines)));
+        std::vector<int32_t> words = testutil::ReadWords(Index("book.txt"));
+        ASSERT_EQ(words.size(), static_cast<size_t>(c.lines + 3));
+        EXPECT_EQ(words[0], c.top - 1);
+        EXPECT_EQ(words[1], c.lines);
+        EXPECT_EQ(words.back(), static_cast<int32_t>(NumberedText(c.lines, "new").size()));
+    }
 }
 
-// Without an index the first page is all there is: the count is 0 and no
-// move changes the page or the position.
-TEST_F(ReadingOnConsole, ASymbolicLinkOrANamedPipeAtTheIndexNameIsNeverUsed) {
-    session.File("a.txt", NumberedText(20));
-    session.File("b.txt", NumberedText(20));
-    // an index that a program following the link would take and write to
-    std::string target = testutil::Words(NumberedIndex(20, 5));
-    session.Dir("outside");
-    session.File("outside/target", target);
-    fs::create_symlink(session.Path("outside/target"), Index("a.txt"));
-    session.Fifo(".b.txt.tomo");
-    // the list: "..", a.txt, b.txt, outside, simplefont.tga
-    Script s;
-    for (int entry : {1, 2}) {
-        std::string name = entry == 1 ? "a" : "b";
-        Open(s, entry, "", name + "_opened");
-        s.Tap(kR).Tap(kX).Tap(kStickDown).Tap(kL).Tap(kStickUp).Tap(kStickLeft).Shot(name + "_moved");
-        s.Tap(kA);
+// Where no index file can be used the text is measured into memory and
+// read to its end with every control, with its true line count; only the
+// place is not kept. Whatever is at the index name is left as it was.
+TEST_F(ReadingOnConsole, WhereNoIndexFileCanBeUsedTheTextIsReadInMemory) {
+    typedef std::function<void(const std::string &folder, const std::string &index)> Step;
+    const std::string precious = "precious data, not an index";
+    const Step nothing = [](const std::string &, const std::string &) {};
+    const Step absent = [](const std::string &folder, const std::string &) {
+        for (const auto &e : fs::directory_iterator(folder))
+            EXPECT_NE(e.path().filename().string()[0], '.') << "made " << e.path();
+    };
+    const Step precious_kept = [&](const std::string &folder, const std::string &) {
+        EXPECT_EQ(testutil::ReadFile(folder + "/outside/precious"), precious);
+    };
+    Options as_nobody, full;
+    as_nobody.as_nobody = true;
+    full.fail = "write:/.book.txt.tomo:100";  // the index needs 172 bytes
+    struct Case {
+        const char *what;
+        std::string name;  // of the text
+        Options opt;
+        Step make, check;  // what is at the index name, before and after
+    } cases[] = {
+        {"a folder it cannot write", "book.txt", as_nobody, nothing, absent},
+        {"a full medium", "book.txt", full, nothing,
+         [](const std::string &, const std::string &index) { EXPECT_EQ(testutil::ReadFile(index), ""); }},
+        {"a name of 255 bytes", std::string(255, 'b'), Options(), nothing, absent},
+        {"a symbolic link", "book.txt", Options(),
+         [](const std::string &folder, const std::string &index) {
+             fs::create_symlink(folder + "/outside/precious", index);
+         },
+         [&](const std::string &folder, const std::string &index) {
+             EXPECT_TRUE(fs::is_symlink(index));
+             precious_kept(folder, index);
+         }},
+        {"a hard link", "book.txt", Options(),
+         [](const std::string &folder, const std::string &index) {
+             ASSERT_EQ(link((folder + "/outside/precious").c_str(), index.c_str()), 0);
+         },
+         precious_kept},
+        {"a folder", "book.txt", Options(),
+         [](const std::string &, const std::string &index) { fs::create_directory(index); },
+         [](const std::string &, const std::string &index) { EXPECT_TRUE(fs::is_empty(index)); }},
+        {"a named pipe", "book.txt", Options(),
+         [](const std::string &, const std::string &index) { mkfifo(index.c_str(), 0644); },
+         [](const std::string &, const std::string &index) { EXPECT_TRUE(fs::is_fifo(index)); }},
+    };
+    int n = 0;
+    for (Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.opt.as_nobody && !RunningAsRoot()) continue;
+        // a folder of its own: "..", the text, outside, simplefont.tga
+        const std::string rel = "case" + std::to_string(n++);
+        session.StartIn(rel);
+        const std::string folder = session.Path(rel);
+        session.Dir(rel + "/outside");
+        session.File(rel + "/outside/precious", precious);
+        session.File(rel + "/" + c.name, NumberedText(40));
+        const std::string index = folder + "/." + c.name + ".tomo";
+        c.make(folder, index);
+        Script s;
+        Open(s, 1, "", "opened");
+        MoveThrough40(s).Tap(kA).Tap(kA);
+        c.opt.kill_after_s = 20;
+
+        Outcome run = Play(s, c.opt);
+
+        ExpectLeftForMenu(run);
+        EXPECT_EQ(session.Rows("opened"), Page(Numbered(1, 15), Position(1, 40)));
+        ExpectMovedThrough40();
+        c.check(folder, index);
     }
-    s.Tap(kA);
-    Options opt;
-    opt.kill_after_s = 20;
-
-    Outcome run = Play(s, opt);
-
-    ExpectLeftForMenu(run);
-    std::vector<std::string> unindexed = Page(Numbered(1, 15), "On line 1 of 0 (0%)");
-    for (const char *shot : {"a_opened", "a_moved", "b_opened", "b_moved"})
-        EXPECT_EQ(session.Rows(shot), unindexed) << shot;
-    EXPECT_EQ(testutil::ReadFile(session.Path("outside/target")), target);
-    EXPECT_TRUE(fs::is_symlink(Index("a.txt")));
-    EXPECT_TRUE(fs::is_fifo(Index("b.txt")));
 }
 
 TEST_F(ReadingOnConsole, TheStatusTickShowsThePositionThenTheHelpThenTheTitle) {
@@ -464,33 +531,6 @@ TEST(ReadingQuit, OnTheDesktopAQuitRequestEndsTheProgram) {
     EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got quit") << "no frame after the quit request";
     EXPECT_FALSE(run.Logged("step shot never.bmp"));
     EXPECT_EQ(testutil::ReadWords(session.Path(".book.txt.tomo")), NumberedIndex(40, 0));
-}
-
-// A folder the program cannot write needs a user that permissions apply to.
-class ReadingUnprivileged : public ReadingOnConsole {
-protected:
-    void SetUp() override {
-        ReadingOnConsole::SetUp();
-        if (!RunningAsRoot()) GTEST_SKIP() << "needs root to run the program as nobody";
-    }
-};
-
-TEST_F(ReadingUnprivileged, InAFolderItCannotWriteTheTextIsShownWithoutIndex) {
-    session.File("book.txt", NumberedText(40));
-    Options opt;
-    opt.as_nobody = true;
-    Script s;
-    Open(s, 1, "", "opened");
-    s.Tap(kR).Tap(kX).Tap(kStickDown).Tap(kL).Tap(kY).Tap(kStickUp).Tap(kStickLeft).Shot("moved");
-    s.Tap(kA).Tap(kA);
-
-    Outcome run = Play(s, opt);
-
-    ExpectLeftForMenu(run);
-    std::vector<std::string> unindexed = Page(Numbered(1, 15), "On line 1 of 0 (0%)");
-    EXPECT_EQ(session.Rows("opened"), unindexed);
-    EXPECT_EQ(session.Rows("moved"), unindexed);
-    EXPECT_FALSE(fs::exists(Index("book.txt")));
 }
 
 }  // namespace

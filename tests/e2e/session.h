@@ -81,6 +81,7 @@ struct Options {
     std::string fail;              // TOMO_STANDIN_FAIL
     bool as_nobody = false;        // run unprivileged (needs root)
     bool font = true;              // put the font sheet in the start folder
+    bool stdout_gone = false;      // standard output a pipe whose reader has gone
     int kill_after_s = 60;         // hard limit for the whole run
     int script_grace_ms = 3000;    // how long the program may wait past the script
 };
@@ -308,6 +309,12 @@ private:
         argv.push_back(nullptr);
         std::string start = start_.string();
         int out = open((meta_.path / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        int ends[2];
+        if (opt.stdout_gone && pipe2(ends, O_CLOEXEC) == 0) {
+            close(out);
+            close(ends[0]);
+            out = ends[1];
+        }
         int err = open((meta_.path / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
         uid_t uid = 65534;

@@ -67,18 +67,44 @@ TEST_P(Starting, NoVideoModeEndsWithStatusOneAndAMessage) {
     EXPECT_EQ(run.err.back(), '\n');
 }
 
+// A missing sheet, and anything at its name that is no regular file (a
+// named pipe would stall the open), is one the loader cannot open.
 TEST_P(Starting, AMissingFontSheetIsReportedAndTheProgramRunsWithoutText) {
     Options opt;
     opt.font = false;
-    Outcome run = Play(Script().Shot("no_text").Tap(kStickDown).Shot("moved").Tap(kA), opt);
-    EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_TRUE(run.WentToMenu());
-    EXPECT_EQ(run.err, "LoadTargaImage: could not open file ./simplefont.tga\n");
-    EXPECT_EQ(run.out, "\n\nSorted...\n..\nd\n");
-    for (const char *shot : {"no_text", "moved"}) {
-        EXPECT_EQ(session.Rows(shot), std::vector<std::string>(kRows, "")) << shot;
-        EXPECT_TRUE(session.Shot(shot).Highlighted()) << shot << ": the bar is drawn all the same";
+    opt.kill_after_s = 20;
+    for (const char *kind : {"missing", "named pipe", "folder"}) {
+        SCOPED_TRACE(kind);
+        const std::string sheet = session.Path("simplefont.tga");
+        fs::remove_all(sheet);
+        if (std::string(kind) == "named pipe") session.Fifo("simplefont.tga");
+        if (std::string(kind) == "folder") session.Dir("simplefont.tga");
+        Outcome run = Play(Script().Shot("no_text").Tap(kStickDown).Shot("moved").Tap(kA), opt);
+        EXPECT_EQ(run.exit_code, 0) << run.Summary();
+        EXPECT_TRUE(run.WentToMenu());
+        EXPECT_EQ(run.err, "LoadTargaImage: could not open file ./simplefont.tga\n");
+        EXPECT_EQ(run.out, std::string("\n\nSorted...\n..\nd\n") + (fs::exists(sheet) ? "simplefont.tga\n" : ""));
+        for (const char *shot : {"no_text", "moved"}) {
+            EXPECT_EQ(session.Rows(shot), std::vector<std::string>(kRows, "")) << shot;
+            EXPECT_TRUE(session.Shot(shot).Highlighted()) << shot << ": the bar is drawn all the same";
+        }
     }
+}
+
+// tomo | head: a standard output whose reader has gone fails the listing's
+// writes, and the program reads on and still hands over to the menu, which
+// gets SIGPIPE back as it was.
+TEST_P(Starting, AStandardOutputWithoutAReaderStillEndsInTheMenu) {
+    session.File("d/t.txt", "text\n");
+    Options opt;
+    opt.stdout_gone = true;
+    // into d, open t.txt, back to the list, leave: three listings
+    Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Tap(kStickDown).Tap(kB).Shot("text").Tap(kA).Tap(kA), opt);
+    EXPECT_EQ(run.signal, 0) << run.Summary();
+    EXPECT_EQ(run.exit_code, 0) << run.Summary();
+    EXPECT_TRUE(run.WentToMenu()) << run.Summary();
+    EXPECT_TRUE(run.Logged("execl SIGPIPE default")) << run.Summary();
+    EXPECT_EQ(session.Rows("text")[0], "text");
 }
 
 TEST_P(Starting, TheStandInEndsAProgramLeftWaitingPastTheScript) {

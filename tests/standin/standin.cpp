@@ -27,6 +27,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -580,8 +581,12 @@ int chdir(const char *path) {
     return real_chdir(path);
 }
 
-// Logs the call and fails as on a machine without the menu program.
+// Logs the call, and whether SIGPIPE would reach the menu program ignored,
+// and fails as on a machine without the menu program.
 int execl(const char *path, const char *arg, ...) {
+    struct sigaction pipe_action;
+    if (sigaction(SIGPIPE, nullptr, &pipe_action) == 0)
+        Log(pipe_action.sa_handler == SIG_IGN ? "execl SIGPIPE ignored" : "execl SIGPIPE default");
     std::string line = std::string("execl ") + path;
     va_list ap;
     va_start(ap, arg);

@@ -1,5 +1,6 @@
 // navigation_test.cpp: the six moves over a measured text whose line k
-// starts at byte 8k, with the lookups and stores they make.
+// starts at byte 8k, with the lookups and stores they make, through the
+// index file and through the index in memory.
 #include "viewertest.h"
 
 using testutil::ReadWords;
@@ -37,9 +38,20 @@ void Do(Move m) {
 
 class Navigation : public ViewerTest {
 protected:
-    // A measured text of n lines with the page at line `line`.
-    void Open(int lines, int line, int extra) {
+    // A measured text of n lines with the page at line `line`; in memory
+    // when a folder stands at the index name.
+    void Open(int lines, int line, int extra, bool in_memory = false) {
         Pick("t.txt", NumberedLines(lines));
+        if (in_memory) {
+            testutil::fs::create_directory(dir / ".t.txt.tomo");
+            Load();
+            ASSERT_EQ(num_lines, lines);
+            cur_line = line;
+            top_of_page_offset = 8 * line;
+            cur_offset = 7777;
+            extra_lines_skipped = extra;
+            return;
+        }
         Load();
         ASSERT_EQ(num_lines, lines);
         std::vector<int32_t> words = ReadWords(IndexPath());
@@ -68,9 +80,7 @@ TEST_P(MoveTable, MovesStoresAndLooksUp) {
     EXPECT_EQ(Saved(), c.want_saved == UNCHANGED ? SENTINEL : c.want_saved);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Edges, MoveTable,
-    ::testing::Values(
+const std::vector<MoveCase> kEdges = {
         MoveCase{"DownToLast", 100, 98, 0, DOWN, 99, 99, 2},
         MoveCase{"DownAtLastDoesNothing", 100, 99, 0, DOWN, 99, UNCHANGED, 0},
         MoveCase{"DownSkipStopsAtLast", 100, 95, 10, DOWN, 99, 99, 2},
@@ -93,8 +103,29 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"OneLineDown15", 1, 0, 10, DOWN15, 0, UNCHANGED, 0},
         MoveCase{"OneLineUp15", 1, 0, 0, UP15, 0, UNCHANGED, 0},
         MoveCase{"OneLineBeginning", 1, 0, 0, BEGIN, 0, 0, 2},
-        MoveCase{"OneLineEnd", 1, 0, 0, END, 0, 0, 2}),
-    [](const ::testing::TestParamInfo<MoveCase> &info) { return info.param.name; });
+        MoveCase{"OneLineEnd", 1, 0, 0, END, 0, 0, 2}};
+
+std::string CaseName(const ::testing::TestParamInfo<MoveCase> &info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Edges, MoveTable, ::testing::ValuesIn(kEdges), CaseName);
+
+// The same moves in memory: the same lines and pages, and the index name
+// is never opened.
+class MoveTableInMemory : public Navigation, public ::testing::WithParamInterface<MoveCase> {};
+
+TEST_P(MoveTableInMemory, MovesAsWithTheFile) {
+    const MoveCase &c = GetParam();
+    Open(c.lines, c.line, c.extra, true);
+    WatchOpens(IndexPath());
+    Do(c.move);
+    EXPECT_EQ(OpenCount(), 0);
+    WatchOpens("");
+    EXPECT_EQ(cur_line, c.want_line);
+    EXPECT_EQ(top_of_page_offset, 8 * c.want_line);
+    EXPECT_EQ(cur_offset, top_of_page_offset);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, MoveTableInMemory, ::testing::ValuesIn(kEdges), CaseName);
 
 TEST_F(Navigation, SecondDown15MovesFourStepsOnly) {
     Open(20, 0, 0);
@@ -105,25 +136,34 @@ TEST_F(Navigation, SecondDown15MovesFourStepsOnly) {
 }
 
 TEST_F(Navigation, EmptyText) {
-    Pick("e.txt", "");
-    Load();
-    WatchOpens(IndexPath());
-    for (Move m : {DOWN, UP, DOWN15, UP15}) Do(m);
-    EXPECT_EQ(OpenCount(), 0);
-    WatchOpens("");
-    EXPECT_EQ(cur_line, 0);
-    MoveToEnd();
-    EXPECT_EQ(cur_line, -1);
-    EXPECT_EQ(top_of_page_offset, 0);
-    EXPECT_EQ(Saved(), -1);
-    MoveToBeginning();
-    EXPECT_EQ(cur_line, 0);
-    EXPECT_EQ(Saved(), 0);
+    for (bool in_memory : {false, true}) {
+        SCOPED_TRACE(in_memory ? "in memory" : "index file");
+        Pick("e.txt", "");
+        testutil::fs::remove(dir / ".e.txt.tomo");
+        if (in_memory) testutil::fs::create_directory(dir / ".e.txt.tomo");
+        Load();
+        WatchOpens(IndexPath());
+        for (Move m : {DOWN, UP, DOWN15, UP15}) Do(m);
+        EXPECT_EQ(OpenCount(), 0);
+        WatchOpens("");
+        EXPECT_EQ(cur_line, 0);
+        MoveToEnd();
+        EXPECT_EQ(cur_line, -1);
+        EXPECT_EQ(top_of_page_offset, 0);
+        if (!in_memory) {
+            EXPECT_EQ(Saved(), -1);
+        }
+        MoveToBeginning();
+        EXPECT_EQ(cur_line, 0);
+        if (!in_memory) {
+            EXPECT_EQ(Saved(), 0);
+        }
+    }
 }
 
 TEST_F(Navigation, WithoutIndexTheLineChangesButThePageStays) {
-    Pick("t.txt", NumberedLines(50));
-    testutil::fs::create_directory(dir / ".t.txt.tomo");  // no index can be made
+    Pick("t.txt", "");
+    ASSERT_EQ(truncate64(filename, 0x80000000LL), 0);  // past what offsets hold
     Load();
     ASSERT_EQ(num_lines, 0);
     cur_line = 5;
@@ -138,7 +178,7 @@ TEST_F(Navigation, WithoutIndexTheLineChangesButThePageStays) {
     EXPECT_EQ(cur_line, 0);
     EXPECT_EQ(top_of_page_offset, 40);
     EXPECT_EQ(cur_offset, 40);
-    EXPECT_TRUE(testutil::fs::is_directory(dir / ".t.txt.tomo"));
+    EXPECT_FALSE(testutil::fs::exists(dir / ".t.txt.tomo"));
 }
 
 TEST_F(Navigation, MissingOffsetKeepsThePageAndStoresNothing) {
