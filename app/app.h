@@ -14,6 +14,8 @@ enum ButtonAction {
     ACT_PREV,       /* previous entry / one line up; repeats */
     ACT_PAGE_DOWN,  /* 15 entries / 15 lines down; repeats */
     ACT_PAGE_UP,    /* 15 entries / 15 lines up; repeats */
+    ACT_STEP_ON,    /* a hundredth of the text on; text only, repeats */
+    ACT_STEP_BACK,  /* a hundredth of the text back; text only, repeats */
     ACT_FIRST,      /* first entry / first line; cancels the repeat */
     ACT_LAST,       /* last entry / last line; cancels the repeat */
     ACT_SELECT,     /* B: enter a directory or pick a file */

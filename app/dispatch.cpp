@@ -128,6 +128,8 @@ static void MoveInText(enum ButtonAction action)
     case ACT_PAGE_UP:   MoveUp15Lines(); break;
     case ACT_FIRST:     MoveToBeginning(); break;
     case ACT_LAST:      MoveToEnd(); break;
+    case ACT_STEP_ON:   MoveDownHundredth(); break;
+    case ACT_STEP_BACK: MoveUpHundredth(); break;
     default:            break;
     }
 }
@@ -157,6 +159,14 @@ int HandleButtonDown(int button)
     case ACT_PREV:
     case ACT_PAGE_DOWN:
     case ACT_PAGE_UP:
+        Move(b->action);
+        repeat_button_pressed = button;
+        return 0;
+    case ACT_STEP_ON:
+    case ACT_STEP_BACK:
+        /* the list and a text without lines have nothing to cross */
+        if (state != STATE_TEXT || num_lines <= 0)
+            return 0;
         Move(b->action);
         repeat_button_pressed = button;
         return 0;

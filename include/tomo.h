@@ -77,6 +77,7 @@ enum {
 
     LINE_BUF_SIZE = 128,     /* callers' buffer for one wrapped line */
     PAGE_STEP = 15,          /* lines per L/R move, entries per L/R move */
+    TEXT_STEPS = 100,        /* a volume-button move is this part of the lines */
     MAX_EXTRA_LINES = 10,    /* ceiling of extra_lines_skipped */
 
     STATUS_PERIOD_MS = 5000, /* status tick */
@@ -110,7 +111,8 @@ enum {
 /* GP2X joystick button numbers of the console's SDL port. */
 enum {
     BTN_UP = 0, BTN_LEFT = 2, BTN_DOWN = 4, BTN_RIGHT = 6, BTN_START = 8,
-    BTN_L = 10, BTN_R = 11, BTN_A = 12, BTN_B = 13, BTN_X = 14, BTN_Y = 15
+    BTN_L = 10, BTN_R = 11, BTN_A = 12, BTN_B = 13, BTN_X = 14, BTN_Y = 15,
+    BTN_VOL_UP = 16, BTN_VOL_DOWN = 17
 };
 
 /* View states. */

@@ -17,11 +17,12 @@ static void GoToLine(int n)
     UpdateInfoFile();
 }
 
-void MoveDownOneLine(void)
+/* Down by step lines, stopping at the last line; nothing at all when the
+ * page already shows it at the top. */
+static void MoveDownBy(int step)
 {
     int line = cur_line;
     int lines = num_lines;
-    int step = 1 + extra_lines_skipped;
 
     cur_offset = top_of_page_offset;
     if (line + 1 < lines) {
@@ -34,15 +35,42 @@ void MoveDownOneLine(void)
     top_of_page_offset = cur_offset;
 }
 
-void MoveUpOneLine(void)
+static void MoveUpBy(int step)
 {
     int line = cur_line;
-    int step = 1 + extra_lines_skipped;
 
     cur_offset = top_of_page_offset;
     if (line > 0)
         GoToLine(line - step < 0 ? 0 : line - step);
     top_of_page_offset = cur_offset;
+}
+
+void MoveDownOneLine(void)
+{
+    MoveDownBy(1 + extra_lines_skipped);
+}
+
+void MoveUpOneLine(void)
+{
+    MoveUpBy(1 + extra_lines_skipped);
+}
+
+/* At most 11 hundredths of 2^31 lines: no overflow. */
+static int HundredthsStep(void)
+{
+    int part = num_lines / TEXT_STEPS;
+
+    return (1 + extra_lines_skipped) * (part > 0 ? part : 1);
+}
+
+void MoveDownHundredth(void)
+{
+    MoveDownBy(HundredthsStep());
+}
+
+void MoveUpHundredth(void)
+{
+    MoveUpBy(HundredthsStep());
 }
 
 void MoveDown15Lines(void)

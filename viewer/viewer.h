@@ -69,6 +69,10 @@ void MoveDown15Lines(void);
 void MoveUp15Lines(void);
 void MoveToBeginning(void);
 void MoveToEnd(void);
+/* A hundredth of the lines (at least one) per step, times the repeat's
+ * speed, as the one-line moves are. */
+void MoveDownHundredth(void);
+void MoveUpHundredth(void);
 
 /* "On line %ld of %ld (%d%%)" for cur_line and num_lines into buf. */
 void FormatPosition(char *buf, int size);

@@ -74,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(Buttons, ListMoveTest, ::testing::Values(
     ListMove{5, 4, BTN_DOWN, 4}, ListMove{5, 3, BTN_X, 4}, ListMove{5, 0, BTN_UP, 0},
     ListMove{5, 2, BTN_Y, 1}, ListMove{5, 2, BTN_RIGHT, 4}, ListMove{5, 2, BTN_LEFT, 0},
     ListMove{0, 0, BTN_R, 0}, ListMove{0, 0, BTN_RIGHT, 0}, ListMove{0, 0, BTN_DOWN, 0},
-    ListMove{0, 0, BTN_L, 0}, ListMove{5, 2, 7, 2}));
+    ListMove{0, 0, BTN_L, 0}, ListMove{5, 2, 7, 2}, ListMove{5, 2, BTN_VOL_DOWN, 2},
+    ListMove{5, 2, BTN_VOL_UP, 2}));
 
 TEST_F(DispatchTest, RepeatingButtonsAreRememberedEvenAtTheEnd) {
     MakeList(3, 2);
@@ -84,6 +85,8 @@ TEST_F(DispatchTest, RepeatingButtonsAreRememberedEvenAtTheEnd) {
     HandleButtonDown(BTN_L);
     EXPECT_EQ(repeat_button_pressed, BTN_L);
     HandleButtonDown(BTN_B);
+    EXPECT_EQ(repeat_button_pressed, BTN_L);
+    HandleButtonDown(BTN_VOL_DOWN);  // nothing to cross in the list
     EXPECT_EQ(repeat_button_pressed, BTN_L);
 }
 
@@ -204,7 +207,8 @@ TEST_F(DispatchTest, EveryDesktopKeyStandsForItsButton) {
     struct { SDLKey key; int button; } keys[] = {
         {SDLK_UP, BTN_UP}, {SDLK_DOWN, BTN_DOWN}, {SDLK_LEFT, BTN_LEFT}, {SDLK_RIGHT, BTN_RIGHT},
         {SDLK_PAGEUP, BTN_L}, {SDLK_PAGEDOWN, BTN_R}, {SDLK_HOME, BTN_LEFT}, {SDLK_END, BTN_RIGHT},
-        {SDLK_RETURN, BTN_B}, {SDLK_ESCAPE, BTN_A}, {SDLK_F1, -1}, {SDLK_UNKNOWN, -1}};
+        {SDLK_RETURN, BTN_B}, {SDLK_ESCAPE, BTN_A}, {SDLK_MINUS, BTN_VOL_DOWN},
+        {SDLK_PLUS, BTN_VOL_UP}, {SDLK_EQUALS, BTN_VOL_UP}, {SDLK_F1, -1}, {SDLK_UNKNOWN, -1}};
     for (const auto &k : keys) EXPECT_EQ(ButtonForKey(k.key), k.button) << k.key;
     std::set<int> buttons, keys_seen;
     for (int i = 0; i < button_map_len; i++) {

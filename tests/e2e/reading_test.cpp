@@ -314,14 +314,16 @@ TEST_F(ReadingOnConsole, AnEmptyTextShowsNothingAndKeepsTheEndMoveAcrossVisits) 
 // line, and from the third posted repeat on each move skips one more extra
 // line than the one before, up to 10. The auto-repeat raises the extra
 // lines just before it posts, so what a taken press moves follows from the
-// repeats posted before the program took it.
-long HeldMove(const Outcome &run, int button) {
+// repeats posted before the program took it. Counted over log lines
+// from..to-1, which hold one press of the button.
+long HeldMove(const Outcome &run, int button, size_t from = 0, size_t to = SIZE_MAX) {
     const std::string push = "push " + std::to_string(button);
     const std::string press = "got press " + std::to_string(button) + " #";
     const std::string repeat = "got repeat " + std::to_string(button) + " #";
     long lines = 0;
     int posted = 0;
-    for (const LogLine &l : run.log) {
+    for (size_t i = from; i < run.log.size() && i < to; i++) {
+        const LogLine &l = run.log[i];
         if (l.text == push)
             posted++;
         else if (l.text.compare(0, press.size(), press) == 0 || l.text.compare(0, repeat.size(), repeat) == 0)
@@ -534,3 +536,45 @@ TEST(ReadingQuit, OnTheDesktopAQuitRequestEndsTheProgram) {
 }
 
 }  // namespace
+
+// 2000 lines, so that a volume step is 20 lines; the list is "..",
+// book.txt, simplefont.tga.
+TEST_F(ReadingOnConsole, TheVolumeButtonsCrossTheTextByHundredths) {
+    session.File("book.txt", NumberedText(2000));
+    Script s;
+    s.Hold(kVolDown, 1500).Shot("list");
+    Open(s, 1, "", "top");
+    s.Tap(kVolDown).Shot("on");
+    s.Tap(kVolUp).Shot("back");
+    s.Tap(kVolUp).Shot("still");
+    s.Hold(kVolDown, 3000).Shot("held");
+    // the repeat's speed stays until the next tick after a release
+    s.Wait(400).Tap(kStickRight).Tap(kVolDown).Shot("end");
+    s.Tap(kVolUp).Shot("stepped_back");
+    s.Tap(kA).Tap(kA);
+
+    Options opt;
+    opt.kill_after_s = 120;
+    Outcome run = Play(s, opt);
+
+    ExpectLeftForMenu(run);
+    EXPECT_EQ(session.Rows("list"),
+              ListScreen(session.Root(), {Entry("..", true), Entry("book.txt"), Entry("simplefont.tga")}));
+    int first_push = run.Index("push 17");
+    EXPECT_GT(first_push, run.Index("got press 13 #1")) << "a volume button held in the list posts no repeats";
+    EXPECT_EQ(session.Rows("on"), Page(Numbered(21, 35), "On line 21 of 2000 (1%)"));
+    EXPECT_EQ(session.Rows("back"), session.Rows("top"));
+    EXPECT_EQ(session.Rows("still"), session.Rows("top"));
+    // the hold's press and its repeats, each of 20 lines times the repeat's
+    // speed, stopping at the last line
+    int hold = -1;
+    for (int press = 0; press < 3; press++) hold = run.Index("step press 17", hold + 1);
+    ASSERT_GE(hold, 0) << run.Summary();
+    long held = std::min(1 + 20 * HeldMove(run, kVolDown, static_cast<size_t>(hold),
+                                           static_cast<size_t>(run.Index("got release 17", hold))), 2000L);
+    EXPECT_GT(held, 1 + 20 * 10) << "held, the steps speed up\n" << run.Summary();
+    EXPECT_EQ(session.Rows("held")[0], "line " + std::to_string(held));
+    EXPECT_EQ(session.Rows("end"), Page({"line 2000"}, "On line 2000 of 2000 (100%)"));
+    EXPECT_EQ(session.Rows("stepped_back"), Page(Numbered(1980, 1994), "On line 1980 of 2000 (99%)"));
+    EXPECT_EQ(testutil::ReadWords(Index("book.txt"))[0], 1979) << "the stored line of the last step";
+}

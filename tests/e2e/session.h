@@ -35,7 +35,7 @@ namespace fs = std::filesystem;
 // The GP2X buttons as its SDL port numbers them.
 enum Button {
     kStickUp = 0, kStickLeft = 2, kStickDown = 4, kStickRight = 6, kStart = 8,
-    kL = 10, kR = 11, kA = 12, kB = 13, kX = 14, kY = 15
+    kL = 10, kR = 11, kA = 12, kB = 13, kX = 14, kY = 15, kVolUp = 16, kVolDown = 17
 };
 
 enum class Flavour { Console, Desktop };

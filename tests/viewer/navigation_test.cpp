@@ -10,7 +10,7 @@ using viewertest::ViewerTest;
 
 namespace {
 
-enum Move { DOWN, UP, DOWN15, UP15, BEGIN, END };
+enum Move { DOWN, UP, DOWN15, UP15, BEGIN, END, ON100, BACK100 };
 const int UNCHANGED = -100;  // the saved word is left as the test set it
 const int32_t SENTINEL = 12345;
 
@@ -33,6 +33,8 @@ void Do(Move m) {
     case UP15: MoveUp15Lines(); break;
     case BEGIN: MoveToBeginning(); break;
     case END: MoveToEnd(); break;
+    case ON100: MoveDownHundredth(); break;
+    case BACK100: MoveUpHundredth(); break;
     }
 }
 
@@ -103,7 +105,17 @@ const std::vector<MoveCase> kEdges = {
         MoveCase{"OneLineDown15", 1, 0, 10, DOWN15, 0, UNCHANGED, 0},
         MoveCase{"OneLineUp15", 1, 0, 0, UP15, 0, UNCHANGED, 0},
         MoveCase{"OneLineBeginning", 1, 0, 0, BEGIN, 0, 0, 2},
-        MoveCase{"OneLineEnd", 1, 0, 0, END, 0, 0, 2}};
+        MoveCase{"OneLineEnd", 1, 0, 0, END, 0, 0, 2},
+        MoveCase{"HundredthOf2000", 2000, 0, 0, ON100, 20, 20, 2},
+        MoveCase{"HundredthOf50IsOneLine", 50, 10, 0, ON100, 11, 11, 2},
+        MoveCase{"HundredthOfOneLine", 1, 0, 10, ON100, 0, UNCHANGED, 0},
+        MoveCase{"HundredthStopsAtLast", 2000, 1990, 0, ON100, 1999, 1999, 2},
+        MoveCase{"HundredthAtLastDoesNothing", 2000, 1999, 0, ON100, 1999, UNCHANGED, 0},
+        MoveCase{"HundredthBack", 2000, 1000, 0, BACK100, 980, 980, 2},
+        MoveCase{"HundredthBackStopsAtZero", 2000, 10, 0, BACK100, 0, 0, 2},
+        MoveCase{"HundredthBackAtZeroDoesNothing", 2000, 0, 0, BACK100, 0, UNCHANGED, 0},
+        MoveCase{"HundredthAtFullRepeat", 2000, 0, 10, ON100, 220, 220, 2},
+        MoveCase{"HundredthBackAtFullRepeat", 2000, 1000, 10, BACK100, 780, 780, 2}};
 
 std::string CaseName(const ::testing::TestParamInfo<MoveCase> &info) { return info.param.name; }
 
