@@ -4,6 +4,7 @@
 #include "app.h"
 #include "browser.h"
 #include "graphics.h"
+#include "platform.h"
 #include "viewer.h"
 
 void render2(SDL_Surface *screen, SDL_Surface *pFont)
@@ -26,6 +27,6 @@ void render2(SDL_Surface *screen, SDL_Surface *pFont)
     default:
         break;
     }
-    SDL_Flip(screen);
+    PresentScreen(screen);
     SDL_mutexV(draw_lock);
 }

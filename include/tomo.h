@@ -81,6 +81,8 @@ enum {
     STATUS_PERIOD_MS = 5000, /* status tick */
     REPEAT_PERIOD_MS = 150,  /* auto-repeat tick */
     PROGRESS_EVERY = 100,    /* lines between progress messages */
+    DISPLAY_FRAME_MS = 30,   /* about one frame of a display: the measuring
+                                pass presents its progress no oftener */
 
     MEASURE_BLOCK_SIZE = 65536, /* bytes read at once while measuring */
     PAGE_BLOCK_SIZE = 1024,  /* bytes read at once for a page or one line */

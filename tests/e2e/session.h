@@ -40,6 +40,9 @@ enum Button {
 
 enum class Flavour { Console, Desktop };
 
+// How the stand-in logs a status tick's present: the status band alone.
+const char kTickPresent[] = "tick update 0,225 320x15";
+
 inline const char *Binary(Flavour f) { return f == Flavour::Console ? TOMO_BIN_CONSOLE : TOMO_BIN_DESKTOP; }
 inline const char *Name(Flavour f) { return f == Flavour::Console ? "console" : "desktop"; }
 
