@@ -1,18 +1,26 @@
-#!/bin/sh
+#!/bin/bash
 # bench.sh: builds the benchmark, the program and the console stand-in
 # (Release, build-bench/), generates the texts into a temporary folder and
-# prints every figure of one run: measuring against the read limit,
-# reopening, frame times, the program's peak memory, and the callgrind
-# instruction counts of one page frame and one list frame.
+# prints every figure of one run: measuring against the job's limit (reading
+# the text, writing and syncing its index), reopening, frame times and the
+# program's peak memory with the dummy video driver; measuring on a real
+# display (Xvfb) beside the dummy driver, on classic SDL 1.2 and on
+# sdl12-compat, with the bytes presented meanwhile; and the callgrind
+# instruction counts of the measuring pass and of one page and list frame.
 # The folder is made under $BENCH_TMPDIR, else /dev/shm, else /tmp.
-set -e
+set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/deps.sh"
-if ! command -v valgrind >/dev/null; then
+missing=""
+for p in valgrind xvfb libsdl1.2-compat; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
     SUDO=""
     [ "$(id -u)" = 0 ] || SUDO=sudo
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends valgrind
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
 fi
+compat=/usr/lib/x86_64-linux-gnu/sdl12-compat
 build="$top/build-bench"
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOMO_TESTS=OFF -DTOMO_BENCH=ON >/dev/null
 cmake --build "$build" --target tomo_bench -j2 >/dev/null
@@ -21,19 +29,85 @@ bench="$build/bench/tomo_bench"
 base=${BENCH_TMPDIR:-/dev/shm}
 [ -d "$base" ] && [ -w "$base" ] || base=/tmp
 dir=$(mktemp -d "$base/tomo-bench-XXXXXX")
-trap 'rm -rf "$dir"' EXIT INT TERM
+xvfb_pid=""
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true; fi
+    rm -rf "$dir"
+}
+trap cleanup EXIT INT TERM
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
+# --- with the dummy driver ----------------------------------------------------
 "$bench" "$dir"
 
+# --- measuring on a display ---------------------------------------------------
+# A present costs nothing with the dummy driver; in a window it is a copy to
+# the X server (through SDL 2's renderer under sdl12-compat). Each set-up
+# runs in a process of its own, on a 1920 x 1080 Xvfb screen.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3> "$dir/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+[ -s "$dir/display" ] || { echo "bench.sh: Xvfb did not start" >&2; exit 1; }
+display=":$(cat "$dir/display")"
+setups=("classic dummy" "classic x11" "compat dummy" "compat x11")
+texts=(lines-10MB.txt paragraphs-10MB.txt lines-100MB.txt paragraphs-100MB.txt)
+declare -A ms bytes
+for text in "${texts[@]}"; do
+    runs=5
+    case $text in *100MB*) runs=3 ;; esac
+    for setup in "${setups[@]}"; do
+        read -r lib driver <<< "$setup"
+        libpath=""
+        [ "$lib" = compat ] && libpath=$compat
+        read -r ms["$text $setup"] bytes["$text $setup"] < <(env LD_LIBRARY_PATH="$libpath" \
+            SDL_VIDEODRIVER="$driver" DISPLAY="$display" "$bench" --first-visit "$dir/$text" "$runs")
+    done
+done
+echo
+echo "Measuring on a display: first visit, wall-clock milliseconds, best of 5 runs"
+echo "(3 for 100 MB), and against classic SDL with the dummy driver"
+printf '%-22s %16s %16s %16s %16s\n' text "classic, dummy" "classic, X11" "compat, dummy" "compat, X11"
+for text in "${texts[@]}"; do
+    printf '%-22s' "$text"
+    for setup in "${setups[@]}"; do
+        printf ' %16s' "$(awk -v t="${ms[$text $setup]}" -v b="${ms[$text classic dummy]}" \
+            'BEGIN { printf "%.2f (%.2fx)", t, t / b }')"
+    done
+    echo
+done
+echo
+echo "Bytes presented while measuring, per MB of text (the most of one run)"
+printf '%-22s %16s %16s %16s %16s\n' text "classic, dummy" "classic, X11" "compat, dummy" "compat, X11"
+for text in "${texts[@]}"; do
+    size=$(stat -c %s "$dir/$text")
+    printf '%-22s' "$text"
+    for setup in "${setups[@]}"; do
+        printf ' %16s' "$(awk -v n="${bytes[$text $setup]}" -v s="$size" 'BEGIN { printf "%.0f", n / (s / 1e6) }')"
+    done
+    echo
+done
+
+# --- instructions -------------------------------------------------------------
+# The measuring pass as the console runs it (the same portable code), per
+# byte of text: GetFileInfo alone, one first visit of a 10 MB text.
+echo
+echo "Instructions per byte of the measuring pass (callgrind --toggle-collect='GetFileInfo*')"
+for text in lines-10MB.txt paragraphs-10MB.txt; do
+    rm -f "$dir/.$text.tomo"
+    valgrind --tool=callgrind --toggle-collect='GetFileInfo*' \
+        --callgrind-out-file="$dir/callgrind.measure" "$bench" --measure "$dir/$text" 2>/dev/null
+    total=$(sed -n 's/^totals: *//p' "$dir/callgrind.measure")
+    printf '%-22s %6.2f\n' "$text" "$(awk -v n="$total" -v s="$(stat -c %s "$dir/$text")" 'BEGIN { print n / s }')"
+done
+
 # Instructions of render2 alone, over 100 frames of one kind, drawn from the
-# sheet as the program keeps it ("copy": in the screen's format, keyed with
-# a value that no pixel has), from the same copy without the key ("plain"),
-# and from the sheet as loaded ("loaded", converted by SDL on every glyph).
+# sheet as the program keeps it ("copy": in the screen's format, each glyph
+# a copy of its rows) and from the sheet as loaded ("loaded", converted by
+# SDL on every glyph).
 echo
 echo "Instructions per frame of render2 (callgrind --toggle-collect='render2*', 100 frames)"
 for kind in page list; do
-    for sheet in copy plain loaded; do
+    for sheet in copy loaded; do
         valgrind --tool=callgrind --toggle-collect='render2*' \
             --callgrind-out-file="$dir/callgrind.$kind.$sheet" \
             "$bench" --frames "$kind" 100 $( [ $sheet != copy ] && echo $sheet ) 2>/dev/null
