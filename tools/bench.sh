@@ -7,12 +7,14 @@
 # display (Xvfb) beside the dummy driver, on classic SDL 1.2 and on
 # sdl12-compat, with the bytes presented meanwhile; and the callgrind
 # instruction counts of the measuring pass and of one page and list frame.
-# The folder is made under $BENCH_TMPDIR, else /dev/shm, else /tmp.
+# The texts are generated once into $BENCH_TEXTS, else build-bench/texts:
+# on a disk, where syncing an index takes what it takes (a tmpfs syncs
+# nothing).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/deps.sh"
 missing=""
-for p in valgrind xvfb libsdl1.2-compat; do
+for p in valgrind xvfb xdotool libsdl1.2-compat; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
 if [ -n "$missing" ]; then
@@ -26,13 +28,13 @@ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOMO_TESTS=OFF -DTOMO_B
 cmake --build "$build" --target tomo_bench -j2 >/dev/null
 bench="$build/bench/tomo_bench"
 
-base=${BENCH_TMPDIR:-/dev/shm}
-[ -d "$base" ] && [ -w "$base" ] || base=/tmp
-dir=$(mktemp -d "$base/tomo-bench-XXXXXX")
+dir=${BENCH_TEXTS:-$build/texts}
+mkdir -p "$dir"
+scratch=$(mktemp -d)
 xvfb_pid=""
 cleanup() {
     if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true; fi
-    rm -rf "$dir"
+    rm -rf "$scratch"
 }
 trap cleanup EXIT INT TERM
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
@@ -44,11 +46,14 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 # A present costs nothing with the dummy driver; in a window it is a copy to
 # the X server (through SDL 2's renderer under sdl12-compat). Each set-up
 # runs in a process of its own, on a 1920 x 1080 Xvfb screen.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3> "$dir/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3> "$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
-[ -s "$dir/display" ] || { echo "bench.sh: Xvfb did not start" >&2; exit 1; }
-display=":$(cat "$dir/display")"
+for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+[ -s "$scratch/display" ] || { echo "bench.sh: Xvfb did not start" >&2; exit 1; }
+display=":$(cat "$scratch/display")"
+# a server that was given the same number and is going away may still
+# hold the socket: wait until this one takes connections
+for _ in $(seq 100); do DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 setups=("classic dummy" "classic x11" "compat dummy" "compat x11")
 texts=(lines-10MB.txt paragraphs-10MB.txt lines-100MB.txt paragraphs-100MB.txt)
 declare -A ms bytes
@@ -59,8 +64,12 @@ for text in "${texts[@]}"; do
         read -r lib driver <<< "$setup"
         libpath=""
         [ "$lib" = compat ] && libpath=$compat
-        read -r ms["$text $setup"] bytes["$text $setup"] < <(env LD_LIBRARY_PATH="$libpath" \
-            SDL_VIDEODRIVER="$driver" DISPLAY="$display" "$bench" --first-visit "$dir/$text" "$runs")
+        if ! out=$(env LD_LIBRARY_PATH="$libpath" SDL_VIDEODRIVER="$driver" DISPLAY="$display" \
+                   "$bench" --first-visit "$dir/$text" "$runs"); then
+            echo "bench.sh: $setup failed on $display: $(tail -n 3 "$scratch/xvfb.log")" >&2
+            exit 1
+        fi
+        read -r ms["$text $setup"] bytes["$text $setup"] <<< "$out"
     done
 done
 echo
@@ -95,8 +104,8 @@ echo "Instructions per byte of the measuring pass (callgrind --toggle-collect='G
 for text in lines-10MB.txt paragraphs-10MB.txt; do
     rm -f "$dir/.$text.tomo"
     valgrind --tool=callgrind --toggle-collect='GetFileInfo*' \
-        --callgrind-out-file="$dir/callgrind.measure" "$bench" --measure "$dir/$text" 2>/dev/null
-    total=$(sed -n 's/^totals: *//p' "$dir/callgrind.measure")
+        --callgrind-out-file="$scratch/callgrind.measure" "$bench" --measure "$dir/$text" 2>/dev/null
+    total=$(sed -n 's/^totals: *//p' "$scratch/callgrind.measure")
     printf '%-22s %6.2f\n' "$text" "$(awk -v n="$total" -v s="$(stat -c %s "$dir/$text")" 'BEGIN { print n / s }')"
 done
 
@@ -109,9 +118,9 @@ echo "Instructions per frame of render2 (callgrind --toggle-collect='render2*', 
 for kind in page list; do
     for sheet in copy loaded; do
         valgrind --tool=callgrind --toggle-collect='render2*' \
-            --callgrind-out-file="$dir/callgrind.$kind.$sheet" \
+            --callgrind-out-file="$scratch/callgrind.$kind.$sheet" \
             "$bench" --frames "$kind" 100 $( [ $sheet != copy ] && echo $sheet ) 2>/dev/null
-        total=$(sed -n 's/^totals: *//p' "$dir/callgrind.$kind.$sheet")
+        total=$(sed -n 's/^totals: *//p' "$scratch/callgrind.$kind.$sheet")
         printf '%-22s %10d\n' "$kind, $sheet sheet" $((total / 100))
     done
 done
