@@ -56,9 +56,12 @@ int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joysti
 int WaitForEvent(SDL_Event *event);
 void TomoShutdown(SDL_Surface *pFont, SDL_Joystick *joystick);
 
-/* The build's own input: events.cpp, compiled once per flavour. HandleEvent
- * returns 1 when the program must end. */
+/* The build's own start and input: events.cpp, compiled once per flavour.
+ * FlavourStartSDL returns 0 or -1, FlavourWindowScale the window's scale;
+ * HandleEvent returns 1 when the program must end. */
 int FlavourCanStart(void);
+int FlavourStartSDL(void);
+int FlavourWindowScale(void);
 int FlavourNeedsJoystick(void);
 int HandleEvent(const SDL_Event *event);
 

@@ -28,6 +28,7 @@ enum {
     SCREEN_W = 320,          /* pixels */
     SCREEN_H = 240,          /* pixels */
     SCREEN_BPP = 16,         /* bits per pixel, RGB 5-6-5 */
+    MAX_WINDOW_SCALE = 16,   /* window pixels per screen pixel, each way */
 
     GLYPH_W = 6,             /* pixels of one glyph cell on the font sheet */
     GLYPH_H = 13,

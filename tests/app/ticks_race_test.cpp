@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app.h"
+#include "platform.h"
 #include "targa.h"
 #include "testutil.h"
 #include "viewer.h"
@@ -51,7 +52,8 @@ protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, 0);
+        // scaled, so that both threads' presents go through the copy
+        screen = OpenScreen(2);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
         font = LoadTargaImage(TOMO_FONT);
         ASSERT_NE(font, nullptr);
@@ -72,6 +74,7 @@ protected:
     }
     void TearDown() override {
         SDL_FreeSurface(font);
+        CloseScreen();
         SDL_DestroyMutex(draw_lock);
         draw_lock = nullptr;
         repeat_button_pressed = -1;
