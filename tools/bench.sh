@@ -46,14 +46,19 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 # A present costs nothing with the dummy driver; in a window it is a copy to
 # the X server (through SDL 2's renderer under sdl12-compat). Each set-up
 # runs in a process of its own, on a 1920 x 1080 Xvfb screen.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3> "$scratch/display" 2>"$scratch/xvfb.log" &
+# a display number of its own, away from the low ones that -displayfd
+# hands to servers started at the same time (a dying one removes its
+# socket late, and would take it from a new one given its number)
+n=$(( 100 + $$ % 800 ))
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp 2>"$scratch/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-[ -s "$scratch/display" ] || { echo "bench.sh: Xvfb did not start" >&2; exit 1; }
-display=":$(cat "$scratch/display")"
-# a server that was given the same number and is going away may still
-# hold the socket: wait until this one takes connections
-for _ in $(seq 100); do DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+display=":$n"
+for _ in $(seq 100); do
+    DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    kill -0 "$xvfb_pid" 2>/dev/null || { echo "bench.sh: Xvfb did not start on $display" >&2; exit 1; }
+    sleep 0.1
+done
 setups=("classic dummy" "classic x11" "compat dummy" "compat x11")
 texts=(lines-10MB.txt paragraphs-10MB.txt lines-100MB.txt paragraphs-100MB.txt)
 declare -A ms bytes
