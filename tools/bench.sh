@@ -12,19 +12,10 @@
 # nothing).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/tools/deps.sh"
-missing=""
-for p in valgrind xvfb xdotool libsdl1.2-compat; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    SUDO=""
-    [ "$(id -u)" = 0 ] || SUDO=sudo
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
-fi
+"$top/tools/need.sh" g++ cmake make pkg-config libsdl1.2-dev libsdl1.2-compat xvfb xdotool valgrind
 compat=/usr/lib/x86_64-linux-gnu/sdl12-compat
 build="$top/build-bench"
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOMO_TESTS=OFF -DTOMO_BENCH=ON >/dev/null
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOMO_TESTS=OFF -DTOMO_BENCH=ON -DTOMO_WERROR=ON >/dev/null
 cmake --build "$build" --target tomo_bench -j2 >/dev/null
 bench="$build/bench/tomo_bench"
 
