@@ -17,7 +17,6 @@ static int window_scale = 1;        /* window pixels per screen pixel, each way 
 
 /* The progress clock; under draw_lock like every present. */
 static Uint32 progress_since_ms;   /* SDL_GetTicks of the start or the last present */
-static int progress_presented;     /* 1 once the job's whole screen was presented */
 
 typedef struct windowSystem {
     const char *driver;      /* SDL_VIDEODRIVER value */
@@ -170,22 +169,17 @@ void PresentStatusBand(SDL_Surface *screen)
 void BeginProgress(void)
 {
     progress_since_ms = SDL_GetTicks();
-    progress_presented = 0;
 }
 
 /* A message shown for less than a display frame is never seen, and each
- * present may copy a whole frame to the display: a fast job presents
- * nothing, and a slow one once a frame. */
+ * present is a copy to the display: a fast job presents nothing, and a
+ * slow one its status band once a frame. */
 void PresentProgress(SDL_Surface *screen)
 {
     Uint32 now = SDL_GetTicks();
 
     if (now - progress_since_ms < DISPLAY_FRAME_MS)
         return;
-    if (progress_presented)
-        PresentStatusBand(screen);
-    else
-        PresentScreen(screen);
-    progress_presented = 1;
+    PresentStatusBand(screen);
     progress_since_ms = now;
 }

@@ -35,11 +35,11 @@ void PresentScreen(SDL_Surface *screen);
 void PresentStatusBand(SDL_Surface *screen);
 
 /* A long job's progress at the pace of the display. BeginProgress starts
- * the clock; PresentProgress then presents nothing until a display frame
- * has passed since the start or since its last present, the whole screen
- * the first time (the job's frame was cleared) and the status band after
- * that. Whatever was drawn meanwhile reaches the display with the next
- * present, at the latest with the frame's own. */
+ * the clock; PresentProgress then presents the status band, but only once
+ * a display frame has passed since the start or since its last present.
+ * Whatever was drawn meanwhile reaches the display with the next present,
+ * at the latest with the frame's own: until then the display keeps the
+ * frame before the job above the band. */
 void BeginProgress(void);
 void PresentProgress(SDL_Surface *screen);
 
