@@ -12,9 +12,11 @@
 //   tomo_bench --measure FILE   measure FILE once (first visit) and exit,
 //                               for callgrind on the measuring pass
 //   tomo_bench --first-visit FILE RUNS   measure FILE RUNS times on the
-//                               display SDL_VIDEODRIVER and DISPLAY name;
-//                               print the best wall-clock milliseconds and
-//                               the most bytes presented by one run
+//                               display SDL_VIDEODRIVER and DISPLAY name, in
+//                               the window the desktop flavour opens there;
+//                               print the best wall-clock milliseconds, the
+//                               most bytes presented by one run and the
+//                               window's scale
 //   tomo_bench --peak-rss DIR NAME   print the peak RSS in KiB of the real
 //                               program (TOMO_PROGRAM) opening DIR/NAME for
 //                               the first time, with the console stand-in
@@ -38,6 +40,7 @@
 
 #include "app.h"
 #include "graphics.h"
+#include "platform.h"
 #include "targa.h"
 #include "viewer.h"
 
@@ -101,7 +104,10 @@ void StartVideo() {
         fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
         exit(1);
     }
-    screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, 0);
+    // the desktop flavour's window, at the scale it would choose here
+    const SDL_VideoInfo *info = SDL_GetVideoInfo();
+    screen = OpenScreen(WindowScale(info ? info->current_w : 0, info ? info->current_h : 0,
+                                    getenv("TOMO_SCALE")));
     SDL_ShowCursor(0);
     font = LoadTargaImage(TOMO_FONT);
     original = LoadTargaImage(TOMO_FONT);
@@ -554,8 +560,9 @@ int FirstVisitOnDisplay(const std::string &path, int runs) {
     unsigned long long bytes;
     StartVideo();
     double best = BestFirstVisit(dir, name, runs, &bytes);
-    printf("%.2f %llu\n", best * 1e3, bytes);
+    printf("%.2f %llu %d\n", best * 1e3, bytes, SDL_GetVideoSurface()->w / SCREEN_W);
     unlink(IndexPath(dir, name).c_str());
+    CloseScreen();
     SDL_Quit();
     return 0;
 }

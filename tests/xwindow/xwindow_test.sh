@@ -68,12 +68,13 @@ rm -f "$tree/books/.story.txt.tomo"
 for f in "$frames"/*.bmp; do convert "$f" -depth 8 "rgb:${f%.bmp}.rgb"; done
 
 # --- the real window ---------------------------------------------------------
-# A display number of its own, away from the low ones that -displayfd hands
-# to servers started at the same time: a dying server removes its socket
-# late, and would take it from a new one given its number.
+# A display number of its own, away from the low ones that servers of
+# other runs take. -noreset: the server would otherwise reset whenever its
+# last client left (the readiness probe, the first window) and refuse
+# connections meanwhile.
 n=$(( 100 + $$ % 800 ))
 while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1366x768x24 -nolisten tcp 2> "$work/xvfb.log" &
+Xvfb ":$n" -screen 0 1366x768x24 -nolisten tcp -noreset 2> "$work/xvfb.log" &
 xvfb_pid=$!
 export DISPLAY=":$n"
 for _ in $(seq 100); do
