@@ -620,7 +620,9 @@ int main(int argc, char **argv) {
         return Frames(argv[2], atol(argv[3]), argc == 5 ? argv[4] : "");
     if (argc == 3 && std::string(argv[1]) == "--measure") return MeasureOne(argv[2]);
     if (argc == 4 && std::string(argv[1]) == "--first-visit") return FirstVisitOnDisplay(argv[2], atoi(argv[3]));
-    if (argc == 2 && argv[1][0] != '-') return RunAll(argv[1]);
+    // absolute, since the program run for the peak RSS starts elsewhere
+    char *dir = argc == 2 && argv[1][0] != '-' ? realpath(argv[1], nullptr) : nullptr;
+    if (dir != nullptr) return RunAll(dir);
     fprintf(stderr, "usage: %s DIR | --frames page|list N [loaded] | --measure FILE"
                     " | --first-visit FILE RUNS | --peak-rss DIR NAME\n", argv[0]);
     return 2;
