@@ -50,7 +50,7 @@ Uint32 timerfunc(Uint32 interval, void *param);
 Uint32 buttonRepeatTimerfunc(Uint32 interval, void *param);
 
 /* Start-up and shut-down; WaitForEvent blocks like SDL_WaitEvent but pumps
- * under draw_lock so that no status tick flips while events are read. */
+ * under draw_lock so that no status tick presents while events are read. */
 int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joystick,
                 int need_joystick);
 int WaitForEvent(SDL_Event *event);

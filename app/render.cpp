@@ -1,6 +1,6 @@
 /* render.cpp: the frame step. One whole frame for the current view state,
- * drawn and flipped under draw_lock so that a status tick never draws or
- * flips in the middle of it. */
+ * drawn and presented under draw_lock so that a status tick never draws or
+ * presents in the middle of it. */
 #include "app.h"
 #include "browser.h"
 #include "graphics.h"

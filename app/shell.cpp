@@ -62,7 +62,7 @@ int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joysti
 }
 
 /* Waits the way SDL_WaitEvent does, but reads the window system under
- * draw_lock: Xlib is not thread-safe, and the status tick flips from the
+ * draw_lock: Xlib is not thread-safe, and the status tick presents from the
  * timer thread. A failing queue is polled again, never read stale. */
 int WaitForEvent(SDL_Event *event)
 {

@@ -1,5 +1,5 @@
 /* graphics.h: pixel access, the sprite blit, the bitmap font and the
- * screen chrome. Drawing never flips; whoever ends a frame does. */
+ * screen chrome. Drawing never presents; whoever ends a frame does. */
 #ifndef TOMO_GRAPHICS_H
 #define TOMO_GRAPHICS_H
 
