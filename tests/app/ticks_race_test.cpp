@@ -82,14 +82,16 @@ protected:
         SDL_Quit();
     }
 
-    // One turn of the event loop: the press, then every queued event (the
-    // repeats posted meanwhile), each followed by its frame.
+    // One turn of the event loop: the press, then the queued events (the
+    // repeats posted meanwhile), each followed by its frame. At most a
+    // hundred: a repeat tick posting every millisecond would never let a
+    // sanitizer build's slower frames empty the queue.
     int Turn(int button) {
         int repeats = 0;
         HandleButtonDown(button);
         render2(screen, font);
         SDL_Event e;
-        while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_ALLEVENTS) == 1) {
+        for (int taken = 0; taken < 100 && SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_ALLEVENTS) == 1; taken++) {
             if (e.type != SDL_JOYBUTTONDOWN) continue;
             repeats++;
             HandleButtonDown(e.jbutton.button);
