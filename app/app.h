@@ -52,15 +52,18 @@ Uint32 timerfunc(Uint32 interval, void *param);
 Uint32 buttonRepeatTimerfunc(Uint32 interval, void *param);
 
 /* Start-up and shut-down; WaitForEvent blocks like SDL_WaitEvent but pumps
- * under draw_lock so that no status tick flips while events are read. */
+ * under draw_lock so that no status tick presents while events are read. */
 int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joystick,
                 int need_joystick);
 int WaitForEvent(SDL_Event *event);
 void TomoShutdown(SDL_Surface *pFont, SDL_Joystick *joystick);
 
-/* The build's own input: events.cpp, compiled once per flavour. HandleEvent
- * returns 1 when the program must end. */
+/* The build's own start and input: events.cpp, compiled once per flavour.
+ * FlavourStartSDL returns 0 or -1, FlavourWindowScale the window's scale;
+ * HandleEvent returns 1 when the program must end. */
 int FlavourCanStart(void);
+int FlavourStartSDL(void);
+int FlavourWindowScale(void);
 int FlavourNeedsJoystick(void);
 int HandleEvent(const SDL_Event *event);
 

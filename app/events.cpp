@@ -1,15 +1,28 @@
-/* events.cpp: what the two builds read as input and what ends them. The
- * console build knows joystick 0 alone and ignores quit requests; the
- * desktop build also takes keys, translated into the console's buttons,
- * and ends when its window is closed. */
+/* events.cpp: how the two builds start SDL, what they read as input and
+ * what ends them. The console build takes SDL as it comes, knows joystick
+ * 0 alone and ignores quit requests; the desktop build draws in a window
+ * scaled to the display, also takes keys, translated into the console's
+ * buttons, and ends when its window is closed. */
 #include <stdio.h>
 #include <stdlib.h>
 
 #include "app.h"
+#include "platform.h"
 
 #ifdef TOMO_CONSOLE
 
 int FlavourCanStart(void)
+{
+    return 1;
+}
+
+/* A failure ends the program without a word. */
+int FlavourStartSDL(void)
+{
+    return SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0 ? -1 : 0;
+}
+
+int FlavourWindowScale(void)
 {
     return 1;
 }
@@ -34,14 +47,37 @@ int HandleEvent(const SDL_Event *event)
 
 #else
 
-/* Without a display SDL 1.2 would fall back to drawing in the terminal. */
 int FlavourCanStart(void)
 {
-    if (getenv("DISPLAY") != NULL || getenv("SDL_VIDEODRIVER") != NULL)
+    if (getenv("DISPLAY") != NULL || getenv("WAYLAND_DISPLAY") != NULL
+        || getenv("SDL_VIDEODRIVER") != NULL)
         return 1;
     fprintf(stderr, "tomo: no display (DISPLAY is not set); "
                     "run it in an X session, or with SDL_VIDEODRIVER=dummy for no window\n");
     return 0;
+}
+
+int FlavourStartSDL(void)
+{
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_JOYSTICK) < 0) {
+        fprintf(stderr, "tomo: SDL could not start: %s\n", SDL_GetError());
+        return -1;
+    }
+    if (StartWindowVideo() < 0) {
+        fprintf(stderr, "tomo: no window could be opened: %s\n", SDL_GetError());
+        return -1;
+    }
+    return 0;
+}
+
+/* SDL 1.2 tells the display's size before the video mode is set. */
+int FlavourWindowScale(void)
+{
+    const SDL_VideoInfo *info = SDL_GetVideoInfo();
+
+    if (info == NULL)
+        return WindowScale(0, 0, getenv("TOMO_SCALE"));
+    return WindowScale(info->current_w, info->current_h, getenv("TOMO_SCALE"));
 }
 
 int FlavourNeedsJoystick(void)

@@ -1,9 +1,10 @@
 /* render.cpp: the frame step. One whole frame for the current view state,
- * drawn and flipped under draw_lock so that a status tick never draws or
- * flips in the middle of it. */
+ * drawn and presented under draw_lock so that a status tick never draws or
+ * presents in the middle of it. */
 #include "app.h"
 #include "browser.h"
 #include "graphics.h"
+#include "platform.h"
 #include "viewer.h"
 
 void render2(SDL_Surface *screen, SDL_Surface *pFont)
@@ -26,6 +27,6 @@ void render2(SDL_Surface *screen, SDL_Surface *pFont)
     default:
         break;
     }
-    SDL_Flip(screen);
+    PresentScreen(screen);
     SDL_mutexV(draw_lock);
 }

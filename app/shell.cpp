@@ -7,10 +7,10 @@
 
 #include "app.h"
 #include "graphics.h"
+#include "platform.h"
 #include "targa.h"
 
 enum {
-    SDL_SUBSYSTEMS = SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK,
     EVENT_POLL_MS = 10       /* SDL_WaitEvent's own polling period */
 };
 
@@ -35,10 +35,10 @@ int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joysti
         curPath[0] = '\0';
     ClearDirlist();
 
-    if (SDL_Init(SDL_SUBSYSTEMS) < 0)
+    if (FlavourStartSDL() != 0)
         return 1;
     SDL_WM_SetCaption(TOMO_TITLE, TOMO_TITLE);
-    *screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, 0);
+    *screen = OpenScreen(FlavourWindowScale());
     if (*screen == NULL) {
         fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
         return 1;
@@ -54,6 +54,10 @@ int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joysti
     SDL_PollEvent(&event);
 
     draw_lock = SDL_CreateMutex();
+    if (draw_lock == NULL) {
+        fprintf(stderr, "Couldn't create the drawing lock: %s\n", SDL_GetError());
+        return 1;
+    }
     theTimerInfo.pFont = *pFont;
     theTimerInfo.screen = *screen;
     theTimer = SDL_AddTimer(STATUS_PERIOD_MS, timerfunc, &theTimerInfo);
@@ -62,7 +66,7 @@ int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joysti
 }
 
 /* Waits the way SDL_WaitEvent does, but reads the window system under
- * draw_lock: Xlib is not thread-safe, and the status tick flips from the
+ * draw_lock: Xlib is not thread-safe, and the status tick presents from the
  * timer thread. A failing queue is polled again, never read stale. */
 int WaitForEvent(SDL_Event *event)
 {
@@ -80,17 +84,23 @@ int WaitForEvent(SDL_Event *event)
 
 /* SDL 1.2 does not wait for a tick that is already running when a timer is
  * removed, so the mark is set under the lock first: a tick that runs on
- * finds it and draws nothing with the font that is freed next. */
+ * finds it and draws nothing with the font that is freed next. A timer
+ * that could not be added, a missing sheet or joystick are not handed to
+ * SDL at all. */
 void TomoShutdown(SDL_Surface *pFont, SDL_Joystick *joystick)
 {
     SDL_mutexP(draw_lock);
     closing = 1;
     SDL_mutexV(draw_lock);
-    SDL_RemoveTimer(theTimer);
-    SDL_RemoveTimer(buttonRepeatTimer);
-    SDL_FreeSurface(pFont);
+    if (theTimer != NULL)
+        SDL_RemoveTimer(theTimer);
+    if (buttonRepeatTimer != NULL)
+        SDL_RemoveTimer(buttonRepeatTimer);
+    if (pFont != NULL)
+        SDL_FreeSurface(pFont);
     if (joystick != NULL)
         SDL_JoystickClose(joystick);
+    CloseScreen();
     SDL_Quit();
     SDL_DestroyMutex(draw_lock);
     draw_lock = NULL;

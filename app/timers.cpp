@@ -6,6 +6,7 @@
 
 #include "app.h"
 #include "graphics.h"
+#include "platform.h"
 #include "viewer.h"
 
 enum {
@@ -59,7 +60,7 @@ Uint32 timerfunc(Uint32 interval, void *param)
         return interval;
     }
     StatusStep(ti, &timer_state);
-    SDL_Flip(ti->screen);
+    PresentStatusBand(ti->screen);
     SDL_mutexV(draw_lock);
     return interval;
 }

@@ -1,18 +1,22 @@
 // bench.cpp: how fast tomo measures a new text, reopens a measured one and
 // draws a frame, and how much memory measuring takes. One run prints every
-// figure; the flags below run one piece alone, for callgrind and for the
-// peak RSS of a fresh process.
+// figure; the flags below run one piece alone, for callgrind, for the peak
+// RSS of a fresh process and for measuring on another display or SDL.
 //
-//   tomo_bench DIR              generate the texts in DIR and print everything
+//   tomo_bench DIR              generate the texts in DIR and print the
+//                               figures of the dummy video driver
 //   tomo_bench --frames page N  draw N page frames only (N = 0: set-up only)
 //   tomo_bench --frames list N  draw N list frames only
 //   ... --frames page|list N loaded   the same from the sheet as loaded,
 //                                     which SDL converts on every glyph
-//   ... --frames page|list N plain    the same from a copy in the screen's
-//                                     format without the colour key, which
-//                                     SDL copies row by row
 //   tomo_bench --measure FILE   measure FILE once (first visit) and exit,
 //                               for callgrind on the measuring pass
+//   tomo_bench --first-visit FILE RUNS   measure FILE RUNS times on the
+//                               display SDL_VIDEODRIVER and DISPLAY name, in
+//                               the window the desktop flavour opens there;
+//                               print the best wall-clock milliseconds, the
+//                               most bytes presented by one run and the
+//                               window's scale
 //   tomo_bench --peak-rss DIR NAME   print the peak RSS in KiB of the real
 //                               program (TOMO_PROGRAM) opening DIR/NAME for
 //                               the first time, with the console stand-in
@@ -22,6 +26,7 @@
 //                               the index in memory
 #include <SDL.h>
 
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -38,14 +43,14 @@
 
 #include "app.h"
 #include "graphics.h"
+#include "platform.h"
 #include "targa.h"
 #include "viewer.h"
 
 namespace {
 
-// Process CPU time: the machine is shared, and time spent waiting for a
-// core is not the program's. Reading from the page cache and measuring are
-// both CPU-bound (kernel copies included), so this is their cost.
+// Process CPU time for reopening and frames: the machine is shared, and
+// time spent waiting for a core is not the program's.
 struct Clock {
     typedef double time_point;
     static double now() {
@@ -57,26 +62,60 @@ struct Clock {
 
 double Seconds(double a, double b) { return b - a; }
 
+// Wall-clock time for measuring and its limits: syncing the index waits
+// for the disk, and a window's presents are the X server's work, in
+// another process.
+double WallNow() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// ---- Bytes presented -------------------------------------------------------
+
+// The bytes the program asked SDL to present (see SDL_Flip below).
+unsigned long long presented_bytes = 0;
+bool inside_present = false;
+
+unsigned long long RectBytes(SDL_Surface *s, Uint32 w, Uint32 h) {
+    if (w == 0 && h == 0) {
+        w = static_cast<Uint32>(s->w);
+        h = static_cast<Uint32>(s->h);
+    }
+    return static_cast<unsigned long long>(w) * h * s->format->BytesPerPixel;
+}
+
+template <typename F>
+F RealSDL(const char *name) {
+    void *p = dlsym(RTLD_NEXT, name);
+    if (p == nullptr) {
+        fprintf(stderr, "no %s in SDL\n", name);
+        exit(1);
+    }
+    return reinterpret_cast<F>(p);
+}
+
 // ---- The video surface and the font sheet, as the program sets them up --
 
 SDL_Surface *screen = nullptr;
 SDL_Surface *font = nullptr;      // what the program draws with: the copy
 SDL_Surface *original = nullptr;  // the sheet as loaded, for comparison
-SDL_Surface *plain = nullptr;     // a copy in the screen's format, unkeyed
 
 void StartVideo() {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
         exit(1);
     }
-    screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, 0);
+    // the desktop flavour's window, at the scale it would choose here
+    const SDL_VideoInfo *info = SDL_GetVideoInfo();
+    screen = OpenScreen(WindowScale(info ? info->current_w : 0, info ? info->current_h : 0,
+                                    getenv("TOMO_SCALE")));
     SDL_ShowCursor(0);
     font = LoadTargaImage(TOMO_FONT);
     original = LoadTargaImage(TOMO_FONT);
     FontForScreen(&font, screen);
-    if (screen && original) plain = SDL_ConvertSurface(original, screen->format, SDL_SWSURFACE);
-    if (!screen || !font || !original || !plain) {
+    if (!screen || !font || !original) {
         fprintf(stderr, "no video surface or no font sheet (%s)\n", TOMO_FONT);
         exit(1);
     }
@@ -218,12 +257,41 @@ long long CountLines(const std::string &path) {
     return lfs;
 }
 
+// ---- The write limit: an index-sized file written and synced ---------------
+
+// What measuring cannot do without besides reading the text: 4 bytes a
+// line and three more words, in 64 KiB blocks, synced, in the text's folder.
+double WriteSyncSeconds(const std::string &dir, long long lines) {
+    static char block[65536];
+    std::string path = dir + "/.bench-write";
+    long long left = 4 * (lines + 3);
+    double t0 = WallNow();
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return -1;
+    while (left > 0) {
+        size_t n = static_cast<size_t>(std::min<long long>(left, sizeof block));
+        if (write(fd, block, n) != static_cast<ssize_t>(n)) break;
+        left -= static_cast<long long>(n);
+    }
+    fsync(fd);
+    close(fd);
+    double s = WallNow() - t0;
+    unlink(path.c_str());
+    return s;
+}
+
+double BestWriteSyncSeconds(const std::string &dir, long long lines, int runs) {
+    double best = 1e9;
+    for (int i = 0; i < runs; i++) best = std::min(best, WriteSyncSeconds(dir, lines));
+    return best;
+}
+
 double BestReadSeconds(const std::string &path, int runs) {
     double best = 1e9;
     for (int i = 0; i < runs; i++) {
-        Clock::time_point t0 = Clock::now();
+        double t0 = WallNow();
         CountLines(path);
-        best = std::min(best, Seconds(t0, Clock::now()));
+        best = std::min(best, WallNow() - t0);
     }
     return best;
 }
@@ -234,9 +302,9 @@ double FirstVisitSeconds(const std::string &dir, const std::string &name) {
     unlink(IndexPath(dir, name).c_str());
     Pick(dir, name);
     clear_screen(screen);
-    Clock::time_point t0 = Clock::now();
+    double t0 = WallNow();
     GetFileInfo(font, screen);
-    double s = Seconds(t0, Clock::now());
+    double s = WallNow() - t0;
     if (num_lines <= 0) {
         fprintf(stderr, "measuring %s made no index\n", name.c_str());
         exit(1);
@@ -244,9 +312,17 @@ double FirstVisitSeconds(const std::string &dir, const std::string &name) {
     return s;
 }
 
-double BestFirstVisit(const std::string &dir, const std::string &name, int runs) {
+// The best seconds of runs first visits, and the most bytes that one of
+// them presented.
+double BestFirstVisit(const std::string &dir, const std::string &name, int runs,
+                      unsigned long long *bytes) {
     double best = 1e9;
-    for (int i = 0; i < runs; i++) best = std::min(best, FirstVisitSeconds(dir, name));
+    *bytes = 0;
+    for (int i = 0; i < runs; i++) {
+        unsigned long long before = presented_bytes;
+        best = std::min(best, FirstVisitSeconds(dir, name));
+        *bytes = std::max(*bytes, presented_bytes - before);
+    }
     return best;
 }
 
@@ -472,21 +548,27 @@ int RunAll(const std::string &dir) {
     }
     StartVideo();
 
-    printf("\nFirst visit (GetFileInfo with progress drawing), warm cache, best of runs\n");
-    printf("%-22s %10s %12s %12s %12s %8s\n", "text", "lines", "measure MB/s", "read MB/s",
-           "measure ms", "ratio");
+    printf("\nFirst visit (GetFileInfo with its progress, dummy video driver), warm cache,\n"
+           "best of runs, wall-clock milliseconds; the job's limit is reading the text\n"
+           "(64 KiB blocks, LFs counted by memchr) and writing and syncing its index\n");
+    printf("%-22s %10s %10s %12s %10s %10s %8s %8s\n", "text", "lines", "measure", "measure MB/s",
+           "read", "write+sync", "/read", "/limit");
     for (const Text &t : texts) {
         std::string path = dir + "/" + t.name;
         int runs = t.size >= 100000000 ? 5 : 9;
         BestReadSeconds(path, 1);  // warms the page cache
         double read = BestReadSeconds(path, runs);
-        double measure = BestFirstVisit(dir, t.name, runs);
-        // the read limit again, so that a burst of other load on the
-        // machine does not land on one side only
+        unsigned long long bytes;
+        double measure = BestFirstVisit(dir, t.name, runs, &bytes);
+        long long lines = num_lines;
+        double write = BestWriteSyncSeconds(dir, lines, runs);
+        // the limits again, so that a burst of other load on the machine
+        // does not land on one side only
         read = std::min(read, BestReadSeconds(path, runs));
-        printf("%-22s %10ld %12.0f %12.0f %12.2f %7.2fx\n", t.name.c_str(),
-               static_cast<long>(num_lines), MB(t.size) / measure, MB(t.size) / read,
-               measure * 1e3, measure / read);
+        write = std::min(write, BestWriteSyncSeconds(dir, lines, runs));
+        printf("%-22s %10lld %10.2f %12.0f %10.2f %10.2f %7.2fx %7.2fx\n", t.name.c_str(), lines,
+               measure * 1e3, MB(t.size) / measure, read * 1e3, write * 1e3, measure / read,
+               measure / (read + write));
         fflush(stdout);
     }
 
@@ -498,14 +580,13 @@ int RunAll(const std::string &dir) {
     }
 
     printf("\nOne frame of render2, best / median of 60 batches of 100, microseconds\n");
-    printf("(the sheet as the program draws with it: a copy in the screen's format\n"
-           " with a colour key that no pixel has; the same copy without the key,\n"
-           " which SDL copies row by row; the 32-bit sheet as loaded, which SDL\n"
+    printf("(the sheet as the program draws with it: a copy in the screen's format,\n"
+           " each glyph a copy of its rows; the 32-bit sheet as loaded, which SDL\n"
            " converts glyph by glyph)\n");
     struct {
         const char *name;
         SDL_Surface *sheet;
-    } sheets[] = {{"", font}, {", plain copy", plain}, {", loaded sheet", original}};
+    } sheets[] = {{"", font}, {", loaded sheet", original}};
     double best, median;
     for (int kind = 0; kind < 2; kind++) {
         if (kind == 0)
@@ -532,6 +613,21 @@ int RunAll(const std::string &dir) {
     return 0;
 }
 
+// One line: the best milliseconds and the most bytes presented by a run.
+int FirstVisitOnDisplay(const std::string &path, int runs) {
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    unsigned long long bytes;
+    StartVideo();
+    double best = BestFirstVisit(dir, name, runs, &bytes);
+    printf("%.2f %llu %d\n", best * 1e3, bytes, SDL_GetVideoSurface()->w / SCREEN_W);
+    unlink(IndexPath(dir, name).c_str());
+    CloseScreen();
+    SDL_Quit();
+    return 0;
+}
+
 int Frames(const std::string &kind, long n, const std::string &sheet) {
     char tmpl[] = "/tmp/tomo-bench-XXXXXX";
     if (!mkdtemp(tmpl)) return 1;
@@ -541,7 +637,7 @@ int Frames(const std::string &kind, long n, const std::string &sheet) {
         SetUpPage(dir);
     else
         SetUpList();
-    DrawFrames(sheet == "loaded" ? original : sheet == "plain" ? plain : font, n);
+    DrawFrames(sheet == "loaded" ? original : font, n);
     unlink(IndexPath(dir, "page.txt").c_str());
     unlink((dir + "/page.txt").c_str());
     rmdir(dir.c_str());
@@ -549,6 +645,29 @@ int Frames(const std::string &kind, long n, const std::string &sheet) {
 }
 
 }  // namespace
+
+// The benchmark stands between the program and SDL's two presents and
+// counts the bytes that each asks the display to take. SDL_Flip of a
+// software screen is SDL_UpdateRect of all of it inside SDL, which may
+// come back through here: it is not counted twice.
+extern "C" int SDL_Flip(SDL_Surface *s) {
+    static auto real = RealSDL<int (*)(SDL_Surface *)>("SDL_Flip");
+    if (inside_present) return real(s);
+    presented_bytes += RectBytes(s, 0, 0);
+    inside_present = true;
+    int result = real(s);
+    inside_present = false;
+    return result;
+}
+
+extern "C" void SDL_UpdateRect(SDL_Surface *s, Sint32 x, Sint32 y, Uint32 w, Uint32 h) {
+    static auto real = RealSDL<void (*)(SDL_Surface *, Sint32, Sint32, Uint32, Uint32)>("SDL_UpdateRect");
+    if (inside_present) return real(s, x, y, w, h);
+    presented_bytes += RectBytes(s, w, h);
+    inside_present = true;
+    real(s, x, y, w, h);
+    inside_present = false;
+}
 
 int main(int argc, char **argv) {
     char exe[4096];
@@ -561,8 +680,11 @@ int main(int argc, char **argv) {
     if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--frames")
         return Frames(argv[2], atol(argv[3]), argc == 5 ? argv[4] : "");
     if (argc == 3 && std::string(argv[1]) == "--measure") return MeasureOne(argv[2]);
-    if (argc == 2 && argv[1][0] != '-') return RunAll(argv[1]);
-    fprintf(stderr, "usage: %s DIR | --frames page|list N [loaded|plain] | --measure FILE"
-                    " | --peak-rss[-memory] DIR NAME\n", argv[0]);
+    if (argc == 4 && std::string(argv[1]) == "--first-visit") return FirstVisitOnDisplay(argv[2], atoi(argv[3]));
+    // absolute, since the program run for the peak RSS starts elsewhere
+    char *dir = argc == 2 && argv[1][0] != '-' ? realpath(argv[1], nullptr) : nullptr;
+    if (dir != nullptr) return RunAll(dir);
+    fprintf(stderr, "usage: %s DIR | --frames page|list N [loaded] | --measure FILE"
+                    " | --first-visit FILE RUNS | --peak-rss[-memory] DIR NAME\n", argv[0]);
     return 2;
 }

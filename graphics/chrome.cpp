@@ -1,6 +1,6 @@
 /* chrome.cpp: the screen furniture around the text: the black background,
  * the status line with its green separator, and the blue bar behind the
- * selected list entry. None of these flips the screen. */
+ * selected list entry. None of these presents the screen. */
 #include <string.h>
 
 #include "graphics.h"

@@ -1,5 +1,5 @@
 /* graphics.h: pixel access, the sprite blit, the bitmap font and the
- * screen chrome. Drawing never flips; whoever ends a frame does. */
+ * screen chrome. Drawing never presents; whoever ends a frame does. */
 #ifndef TOMO_GRAPHICS_H
 #define TOMO_GRAPHICS_H
 
@@ -13,9 +13,8 @@ void drawSprite(SDL_Surface *imageSurface, SDL_Surface *screenSurface,
 void tomo_write(SDL_Surface *pFont, SDL_Surface *screen, const char *str,
                 int x, int y, int count);
 /* Replaces an opaque font sheet by a copy in the screen's pixel format,
- * which draws the same pixels without a conversion per glyph; a 16-bit
- * copy gets a colour key that none of its pixels has, for SDL's cheaper
- * copy loop (font.cpp). */
+ * which draws the same pixels without a conversion per glyph: on the
+ * 16-bit screen each glyph is then a copy of its rows (pixel.cpp). */
 void FontForScreen(SDL_Surface **pFont, SDL_Surface *screen);
 
 void clear_screen(SDL_Surface *screen);

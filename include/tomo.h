@@ -28,6 +28,7 @@ enum {
     SCREEN_W = 320,          /* pixels */
     SCREEN_H = 240,          /* pixels */
     SCREEN_BPP = 16,         /* bits per pixel, RGB 5-6-5 */
+    MAX_WINDOW_SCALE = 16,   /* window pixels per screen pixel, each way */
 
     GLYPH_W = 6,             /* pixels of one glyph cell on the font sheet */
     GLYPH_H = 13,
@@ -83,6 +84,8 @@ enum {
     STATUS_PERIOD_MS = 5000, /* status tick */
     REPEAT_PERIOD_MS = 150,  /* auto-repeat tick */
     PROGRESS_EVERY = 100,    /* lines between progress messages */
+    DISPLAY_FRAME_MS = 30,   /* about one frame of a display: the measuring
+                                pass presents its progress no oftener */
 
     MEASURE_BLOCK_SIZE = 65536, /* bytes read at once while measuring */
     PAGE_BLOCK_SIZE = 1024,  /* bytes read at once for a page or one line */

@@ -18,18 +18,7 @@ SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
 
 # --- build machine packages ------------------------------------------------
-PACKAGES="cmake make pkg-config g++-arm-linux-gnueabi qemu-user googletest"
-missing=""
-for p in $PACKAGES; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-updated=no
-if [ -n "$missing" ]; then
-    echo "Installing:$missing"
-    $SUDO apt-get update
-    updated=yes
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
-fi
+"$top/tools/need.sh" cmake make pkg-config g++-arm-linux-gnueabi qemu-user googletest
 
 # --- armel sysroot -----------------------------------------------------------
 # The runtime closure of SDL (its audio, X11 and caca libraries are linked
@@ -39,9 +28,8 @@ RUNTIME="libsdl1.2debian:armel libatomic1:armel libc6:armel libstdc++6:armel"
 if [ ! -f "$sysroot/.complete" ]; then
     if ! dpkg --print-foreign-architectures | grep -qx armel; then
         $SUDO dpkg --add-architecture armel
-        updated=no
     fi
-    if ! apt-cache show libsdl1.2-dev:armel >/dev/null 2>&1 && [ "$updated" = no ]; then
+    if ! apt-cache show libsdl1.2-dev:armel >/dev/null 2>&1; then
         $SUDO apt-get update
     fi
     closure=$(apt-cache depends --recurse --no-recommends --no-suggests \
@@ -67,7 +55,7 @@ fi
 # gcc builds it, then everything with the tests.
 cmake -S "$top" -B "$build/c++98" \
       -DCMAKE_TOOLCHAIN_FILE="$top/cmake/arm-linux-gnueabi.cmake" \
-      -DTOMO_SYSROOT="$sysroot" -DTOMO_CONSOLE=ON -DTOMO_CXX98=ON >/dev/null
+      -DTOMO_SYSROOT="$sysroot" -DTOMO_CONSOLE=ON -DTOMO_CXX98=ON -DTOMO_WERROR=ON >/dev/null
 cmake --build "$build/c++98" --target tomo -j"$(nproc)"
 echo "arm-test: the console flavour builds for ARM as C++98"
 cmake -S "$top" -B "$build" \

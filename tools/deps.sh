@@ -1,16 +1,11 @@
 #!/bin/sh
 # deps.sh: installs the Debian packages that building and testing need,
-# when any of them is missing. Used by run.sh, test.sh and CI.
+# when any of them is missing: the viewer's own (tools/run.sh), GoogleTest,
+# the font tool's font and converter, the real-window test's X server,
+# key presser, screenshot and picture tools, and sdl12-compat, the other
+# SDL 1.2 the tests run against. Used by test.sh, sanitize.sh, bench.sh
+# and CI.
 set -e
-PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libgtest-dev xfonts-base pcf2bdf
-    libx11-dev xvfb xdotool x11-apps imagemagick"
-missing=""
-for p in $PACKAGES; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-[ -z "$missing" ] && exit 0
-echo "Installing:$missing"
-SUDO=""
-[ "$(id -u)" = 0 ] || SUDO=sudo
-$SUDO apt-get update
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/tools/need.sh" g++ cmake make pkg-config libsdl1.2-dev libgtest-dev xfonts-base pcf2bdf \
+    libx11-dev xvfb xdotool x11-apps imagemagick libsdl1.2-compat

@@ -1,14 +1,16 @@
 /* fileinfo.cpp: measuring the picked text with its progress drawn on the
- * status line and shown at once. */
+ * status line and shown at the display's pace. */
 #include <string.h>
 
 #include "graphics.h"
+#include "platform.h"
 #include "viewer.h"
 
 /* The progress text on the status band, "" until the pass draws its first.
  * Nothing else draws there while a text is measured (the status tick
  * keeps off in STATE_MEASURE), so each message only redraws the digits
- * that changed since the one before. */
+ * that changed since the one before. Every message is drawn, so the
+ * screen always holds the current count, whenever it is presented. */
 static char shown[STATUS_SIZE];
 
 static void ShowProgress(void *ctx)
@@ -20,7 +22,7 @@ static void ShowProgress(void *ctx)
     else
         UpdateStatusChange(where->pFont, where->screen, shown, status);
     memcpy(shown, status, STATUS_SIZE);
-    SDL_Flip(where->screen);
+    PresentProgress(where->screen);
 }
 
 void GetFileInfo(SDL_Surface *pFont, SDL_Surface *screen)
@@ -30,5 +32,6 @@ void GetFileInfo(SDL_Surface *pFont, SDL_Surface *screen)
     where.pFont = pFont;
     where.screen = screen;
     shown[0] = '\0';
+    BeginProgress();
     LoadFileInfo(ShowProgress, &where);
 }

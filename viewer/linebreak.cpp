@@ -7,10 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "viewer.h"
 
 /* The counters of one line while its bytes come in one at a time. */
@@ -76,13 +72,12 @@ static int64_t FinishCut(const LineCut *cut, char *str)
     return advance;
 }
 
-/* What was found in the block (the next LF and CR, the measuring pass's
- * map) no longer holds once its bytes move or change. */
+/* Where the next LF and CR were found no longer holds once the block's
+ * bytes move or change. */
 static void ForgetStops(LineReader *r)
 {
     r->lf_at = -1;
     r->cr_at = -1;
-    r->mapped = 0;
 }
 
 /* Keeps the unread bytes and fills the rest of the block from the file. */
@@ -137,26 +132,10 @@ static void SeekTo(LineReader *r, int64_t offset)
         r->at_end = 1;
 }
 
-/* Prose has a space among the last 16 bytes of nearly every full window,
- * so where SSE2 is one compare finds it there and the search of the rest
- * is rarely needed. */
 static int LastSpace(const char *p, int n)
 {
-    const char *hit;
-#if defined(__SSE2__)
-    enum { TAIL_BYTES = 16 };
-    __m128i tail;
-    unsigned spaces;
+    const char *hit = (const char *)memrchr(p, ' ', (size_t)n);
 
-    if (n >= TAIL_BYTES) {
-        tail = _mm_loadu_si128((const __m128i *)(p + n - TAIL_BYTES));
-        spaces = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(tail, _mm_set1_epi8(' ')));
-        if (spaces != 0)
-            return n - TAIL_BYTES + (31 - __builtin_clz(spaces));
-        n -= TAIL_BYTES;
-    }
-#endif
-    hit = (const char *)memrchr(p, ' ', (size_t)n);
     return hit ? (int)(hit - p) : -1;
 }
 
@@ -305,140 +284,13 @@ int64_t LineReaderOffset(const LineReader *r)
     return r->base + r->pos;
 }
 
-#if defined(__SSE2__)
-/* Where the processor has SSE2, the measuring pass cuts the usual lines of
- * a block (those CutFromBlock takes) with a bit map of the block's LF and
- * CR bytes, made 16 bytes at a compare. Each line's cut waits on the one
- * before it; with the map, where the next LF is no longer waits on that
- * cut as a search from it did, so the processor works on the lines of
- * several short text lines at once. Where the line is cut is CutWindow's
- * decision, as for every other line. Elsewhere every line goes through
- * ReadWrappedLine. */
-enum {
-    MAP_BITS = 64,
-    /* bit i of word i / 64 for byte i of the block, one more bit for the
-     * mark at the block's end */
-    MAP_WORDS = MEASURE_BLOCK_SIZE / MAP_BITS + 1
-};
-
-static uint64_t stop_map[MAP_WORDS];
-/* the one reader the map was made for: measuring passes come one at a time,
- * but a reader only knows that the map was once made for it */
-static const LineReader *map_owner;
-
-/* Bits of the LF and CR among 16 bytes. */
-static uint64_t StopBits(const char *p)
-{
-    __m128i v = _mm_loadu_si128((const __m128i *)p);
-    __m128i lf = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
-    __m128i cr = _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'));
-
-    return (uint64_t)(unsigned)_mm_movemask_epi8(_mm_or_si128(lf, cr));
-}
-
-/* Maps buf[0..len) and marks len itself, so that the search for the next
- * stop always ends inside the map. */
-static void MapStops(LineReader *r)
-{
-    const char *p = r->buf;
-    int full = r->len / MAP_BITS;
-    int w;
-    int i;
-
-    for (w = 0; w < full; w++, p += MAP_BITS)
-        stop_map[w] = StopBits(p) | StopBits(p + 16) << 16
-                      | StopBits(p + 32) << 32 | StopBits(p + 48) << 48;
-    stop_map[full] = 0;
-    for (i = full * MAP_BITS; i < r->len; i++) {
-        if (r->buf[i] == '\n' || r->buf[i] == '\r')
-            stop_map[full] |= (uint64_t)1 << (i % MAP_BITS);
-    }
-    stop_map[r->len / MAP_BITS] |= (uint64_t)1 << (r->len % MAP_BITS);
-    r->mapped = 1;
-    map_owner = r;
-}
-
-/* A walk over the map's stops in order: word w, with the stops of that
- * word still ahead in bits (the first of them is the current one). Going
- * from one stop to the next only clears a bit, so where the next LF lies
- * is known long before the cuts up to it are done. */
-typedef struct stopWalk {
-    int w;
-    uint64_t bits;
-} StopWalk;
-
-/* The walk's first stop at or after from (from <= len; the mark at len
- * ends every walk). */
-static int StartWalk(StopWalk *walk, int from)
-{
-    walk->w = from / MAP_BITS;
-    walk->bits = stop_map[walk->w] & (~(uint64_t)0 << (from % MAP_BITS));
-    while (walk->bits == 0)
-        walk->bits = stop_map[++walk->w];
-    return walk->w * MAP_BITS + __builtin_ctzll(walk->bits);
-}
-
-static int StepWalk(StopWalk *walk)
-{
-    walk->bits &= walk->bits - 1;
-    while (walk->bits == 0)
-        walk->bits = stop_map[++walk->w];
-    return walk->w * MAP_BITS + __builtin_ctzll(walk->bits);
-}
-
-/* Cuts lines while their whole window lies in the block and they end at
- * LF, CR LF or the width, as CutFromBlock would; stops before any other
- * line, which is left to ReadWrappedLine. Returns the lines cut. */
-static int CutMappedLines(LineReader *r, int64_t *ends, int max)
-{
-    const char *buf = r->buf;
-    int pos = r->pos;
-    int last_start = r->len - TEXT_COLS;
-    StopWalk walk;
-    int stop;
-    int advance;
-    int end;
-    int n = 0;
-
-    if (r->cap > MEASURE_BLOCK_SIZE || pos > last_start)
-        return 0;
-    if (!r->mapped || map_owner != r)
-        MapStops(r);
-    stop = StartWalk(&walk, pos);
-    while (n < max && pos <= last_start) {
-        while (stop < pos)
-            stop = StepWalk(&walk);
-        advance = CutWindow(buf + pos, r->len - pos, TEXT_COLS, stop - pos, &end);
-        if (advance == 0)
-            break;           /* a CR inside the line */
-        pos += advance;
-        ends[n++] = r->base + pos;
-    }
-    r->pos = pos;
-    return n;
-}
-#else
-static int CutMappedLines(LineReader *r, int64_t *ends, int max)
-{
-    (void)r;
-    (void)ends;
-    (void)max;
-    return 0;
-}
-#endif
-
-/* The mapped cut takes the usual lines; ReadWrappedLine the others: a CR
- * inside a line, and the last bytes of a block, where it reads on. */
+/* The measuring pass's batches, cut line by line as GetLine cuts them. */
 int ReadLineEnds(LineReader *r, int64_t *ends, int max)
 {
     int n = 0;
 
-    while (n < max) {
-        n += CutMappedLines(r, ends + n, max - n);
-        if (n == max || !ReadWrappedLine(r, NULL))
-            break;
+    while (n < max && ReadWrappedLine(r, NULL))
         ends[n++] = LineReaderOffset(r);
-    }
     return n;
 }
 

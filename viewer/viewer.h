@@ -26,8 +26,6 @@ typedef struct lineReader {
     int at_end;              /* nothing follows base + len in the file */
     int lf_at;               /* next LF at or after pos, len for none, */
     int cr_at;               /* next CR likewise; -1 until looked for */
-    int mapped;              /* 1 while the measuring pass's map of the
-                                block's LF and CR bytes holds for buf */
 } LineReader;
 
 /* 1 when path could be opened and positioned at offset (offset >= 0). */

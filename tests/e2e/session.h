@@ -40,6 +40,9 @@ enum Button {
 
 enum class Flavour { Console, Desktop };
 
+// How the stand-in logs a status tick's present: the status band alone.
+const char kTickPresent[] = "tick update 0,225 320x15";
+
 inline const char *Binary(Flavour f) { return f == Flavour::Console ? TOMO_BIN_CONSOLE : TOMO_BIN_DESKTOP; }
 inline const char *Name(Flavour f) { return f == Flavour::Console ? "console" : "desktop"; }
 
@@ -84,6 +87,9 @@ struct Options {
     bool stdout_gone = false;      // standard output a pipe whose reader has gone
     int kill_after_s = 60;         // hard limit for the whole run
     int script_grace_ms = 3000;    // how long the program may wait past the script
+    // The display to use instead of SDL's dummy driver: DISPLAY is set to
+    // it and SDL_VIDEODRIVER left out, as on a desktop.
+    std::string display;
 };
 
 struct LogLine {
@@ -261,16 +267,20 @@ private:
             "PATH=/usr/bin:/bin",
             "HOME=" + meta_.str(),
             std::string("LD_PRELOAD=") + TOMO_STANDIN,
-            "SDL_VIDEODRIVER=dummy",
+            opt.display.empty() ? std::string("SDL_VIDEODRIVER=dummy") : "DISPLAY=" + opt.display,
             "SDL_AUDIODRIVER=dummy",
+            // the screen's own size: the stand-in's shots are of the window,
+            // and some dummy drivers report a display to scale to
+            "TOMO_SCALE=1",
             "TOMO_STANDIN_SCRIPT=" + script_path,
             "TOMO_STANDIN_LOG=" + log_path,
             "TOMO_STANDIN_OUT=" + ShotsDir(),
             "TOMO_STANDIN_TIMEOUT_MS=" + std::to_string(opt.script_grace_ms),
             "TOMO_STANDIN_FAIL=" + opt.fail,
         };
-        // a sanitizer build's settings reach the program too
-        for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"})
+        // a sanitizer build's settings and the SDL library chosen for the
+        // tests (sdl12-compat through LD_LIBRARY_PATH) reach the program too
+        for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS", "LD_LIBRARY_PATH"})
             if (const char *value = getenv(name)) env.push_back(std::string(name) + "=" + value);
         return env;
     }

@@ -3,6 +3,9 @@
 // the way out to the console's menu program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "session.h"
 
 namespace {
@@ -53,10 +56,11 @@ TEST_P(Starting, AOrStartInTheListLeavesForTheMenuAtOnce) {
     }
 }
 
-TEST_P(Starting, SDLFailingToStartEndsWithStatusOneAndNoMessage) {
+// The console keeps quiet; the desktop says why.
+TEST_P(Starting, SDLFailingToStartEndsWithStatusOne) {
     Outcome run = Play(Script().Tap(kA), Failing("SDL_Init"));
     ExpectStartFailed(run);
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.err, GetParam() == Flavour::Console ? "" : "tomo: SDL could not start: standin: SDL_Init fails\n");
 }
 
 TEST_P(Starting, NoVideoModeEndsWithStatusOneAndAMessage) {
@@ -157,6 +161,27 @@ TEST(DesktopStart, WithoutAJoystickItRunsOnTheKeyboard) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(session.Rows("moved"), ListScreen(session.Root(), {Entry("d", true), Entry("simplefont.tga")}));
     EXPECT_FALSE(run.Logged("joystick close")) << "no joystick was opened";
+}
+
+// A display that does not answer: one line with SDL's reason and status 1
+// at once, never a picture drawn on the terminal instead of a window.
+TEST(DesktopStart, ADisplayThatDoesNotAnswerIsSaidInOneLine) {
+    int n = 99;
+    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(n))) n++;
+    Session session;
+    Options opt;
+    opt.display = ":" + std::to_string(n);
+    opt.kill_after_s = 10;
+    auto start = std::chrono::steady_clock::now();
+    Outcome run = session.Play(Flavour::Desktop, Script().Tap(kA), opt);
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.exit_code, 1) << run.Summary();
+    EXPECT_LT(took, std::chrono::seconds(5));
+    EXPECT_EQ(run.err.rfind("tomo: no window could be opened: DISPLAY " + opt.display + ": ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.err.back(), '\n');
+    EXPECT_EQ(run.out, "") << "nothing drawn on the terminal";
+    EXPECT_EQ(run.Count("frame"), 0);
 }
 
 TEST(ConsoleQuit, AQuitRequestIsIgnoredWithOneFrame) {

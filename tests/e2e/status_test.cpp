@@ -24,7 +24,7 @@ TEST(StatusLine, InTheListTheTicksDrawNothingThenTheHelpThenTheTitle) {
     Outcome run = session.Play(Flavour::Console, s);
 
     EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_EQ(run.Count("tick flip"), 3) << run.Summary();
+    EXPECT_EQ(run.Count(kTickPresent), 3) << run.Summary();
     std::vector<std::string> list = ListScreen(session.Root(), {Entry("..", true), Entry("d", true), Entry("simplefont.tga")});
 
     EXPECT_EQ(session.Rows("after_tick1"), list);

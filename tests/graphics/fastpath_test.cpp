@@ -98,16 +98,6 @@ SDL_Surface *MakeOddChannelSheet() {
     return s;
 }
 
-// A 16-bit sheet with every one of the 65536 values once, in an order that
-// puts varied ones in each cell.
-SDL_Surface *MakeEveryValueSheet() {
-    SDL_Surface *s = MakeScreen16(4096, 16);
-    if (!s) return s;
-    for (int y = 0; y < 16; y++)
-        for (int x = 0; x < 4096; x++) putpixel(s, x, y, static_cast<Uint32>((y * 4096 + x) * 40503u % 65536u));
-    return s;
-}
-
 TEST(SheetCopy, TheFontSheetCopyDrawsEveryGlyphAsTheConvertingBlitDoes) {
     SurfaceHolder original{LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga")};
     ScreenSheet font(LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga"));
@@ -148,36 +138,6 @@ TEST(SheetCopy, ASheetWithAlphaIsKeptAndStillBlended) {
             differ += getpixel(a.get(), sx, sy) != getpixel(b.get(), sx, sy);
         }
     EXPECT_GT(differ, GLYPH_W * GLYPH_H / 2);
-}
-
-// Where SDL's row copy uses non-temporal stores (SSE), the copy takes its
-// pixel-by-pixel copy through a colour key: one that no pixel of the sheet
-// has, so nothing is left out (the tests above compare every glyph with
-// the converting blit). Elsewhere the copy is not keyed.
-TEST(SheetCopy, TheCopyIsKeyedWithAValueNoneOfItsPixelsHas) {
-    ScreenSheet font(LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga"));
-    SDL_Surface *copy = font.sheet;
-    ASSERT_NE(copy, nullptr);
-    if (!SDL_HasSSE()) {
-        EXPECT_FALSE(copy->flags & SDL_SRCCOLORKEY);
-        return;
-    }
-    ASSERT_TRUE(copy->flags & SDL_SRCCOLORKEY);
-    int matches = 0;
-    for (int y = 0; y < copy->h; y++)
-        for (int x = 0; x < copy->w; x++) matches += testutil::Pixel16(copy, x, y) == copy->format->colorkey;
-    EXPECT_EQ(matches, 0);
-}
-
-// With every value used, no key is free: the copy stays unkeyed and still
-// draws every pixel.
-TEST(SheetCopy, ASheetWithEveryValueIsNotKeyed) {
-    SurfaceHolder original{MakeEveryValueSheet()};
-    ScreenSheet copy(MakeEveryValueSheet());
-    ASSERT_NE(original.get(), nullptr);
-    ASSERT_NE(copy.sheet, nullptr);
-    EXPECT_FALSE(copy.sheet->flags & SDL_SRCCOLORKEY);
-    ExpectSameGlyphs(original.get(), copy.sheet);
 }
 
 TEST(SheetCopy, NoSheetStaysNoSheet) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "graphics.h"
@@ -149,6 +150,58 @@ TEST_F(SpriteTest, SourcePastTheRightEdgeCopiesTheInnerColumnsInPlace) {
     }
     EXPECT_EQ(NonZeroPixels(), 8);
 }
+
+// drawSprite draws what SDL's own blit draws, whether it copies the rows
+// itself (an image in the target's format) or leaves them to SDL (a keyed
+// image): rectangles over every edge of the image, of the target and of a
+// narrowed clip rectangle.
+struct SpriteCase {
+    const char *name;
+    int sx, sy, dx, dy, w, h;
+    bool keyed, clipped;
+};
+
+class SpriteAsSDL : public SpriteTest, public ::testing::WithParamInterface<SpriteCase> {};
+
+TEST_P(SpriteAsSDL, DrawsWhatSDLsBlitDraws) {
+    const SpriteCase &c = GetParam();
+    SurfaceHolder want{MakeScreen16(40, 20)};
+    ASSERT_NE(want.get(), nullptr);
+    if (c.keyed) SDL_SetColorKey(image.get(), SDL_SRCCOLORKEY, ImageValue(3, 1));
+    if (c.clipped) {
+        SDL_Rect clip{10, 5, 8, 6};
+        SDL_SetClipRect(target.get(), &clip);
+        SDL_SetClipRect(want.get(), &clip);
+    }
+    drawSprite(image.get(), target.get(), c.sx, c.sy, c.dx, c.dy, c.w, c.h);
+    SDL_Rect src{static_cast<Sint16>(c.sx), static_cast<Sint16>(c.sy), static_cast<Uint16>(c.w), static_cast<Uint16>(c.h)};
+    SDL_Rect dst{static_cast<Sint16>(c.dx), static_cast<Sint16>(c.dy), 0, 0};
+    SDL_BlitSurface(image.get(), &src, want.get(), &dst);
+    int copied = 0;
+    for (int y = 0; y < 20; y++)
+        for (int x = 0; x < 40; x++) {
+            EXPECT_EQ(Pixel16(target.get(), x, y), Pixel16(want.get(), x, y)) << x << "," << y;
+            copied += Pixel16(want.get(), x, y) != 0;
+        }
+    EXPECT_GT(copied, 0) << "every case copies something";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, SpriteAsSDL,
+    ::testing::Values(SpriteCase{"inside", 2, 1, 30, 5, 3, 2, false, false},
+                      SpriteCase{"image_left", -3, 0, 5, 5, 6, 4, false, false},
+                      SpriteCase{"image_top", 0, -2, 5, 5, 4, 4, false, false},
+                      SpriteCase{"image_right", 8, 0, 4, 2, 6, 4, false, false},
+                      SpriteCase{"image_bottom", 0, 3, 0, 0, 4, 4, false, false},
+                      SpriteCase{"target_left", 0, 0, -2, 3, 5, 4, false, false},
+                      SpriteCase{"target_top", 0, 0, 3, -3, 5, 4, false, false},
+                      SpriteCase{"target_right", 0, 0, 37, 3, 6, 4, false, false},
+                      SpriteCase{"target_bottom", 0, 0, 3, 18, 6, 4, false, false},
+                      SpriteCase{"everything", -1, -1, -2, -2, 100, 100, false, false},
+                      SpriteCase{"clip_rectangle", 0, 0, 8, 3, 10, 4, false, true},
+                      SpriteCase{"keyed", 0, 0, 8, 3, 10, 4, true, false},
+                      SpriteCase{"keyed_and_clipped", -1, 0, 8, 3, 10, 4, true, true}),
+    [](const ::testing::TestParamInfo<SpriteCase> &p) { return std::string(p.param.name); });
 
 TEST_F(SpriteTest, EmptyOrMissingRectanglesCopyNothing) {
     drawSprite(image.get(), target.get(), 10, 0, 0, 0, 6, 4);  // starts at the right edge

@@ -1,7 +1,7 @@
 // standin.cpp: the console stand-in, a preload library. It presents the
 // GP2X stick and buttons as joystick 0, plays a script of presses, keys and
 // screenshots into the program's event loop, logs what the program does at
-// its edges (chdir, execl, posted repeats, frames), and injects failures.
+// its edges (chdir, execl, posted repeats, presents), and injects failures.
 //
 // Environment:
 //   TOMO_STANDIN_SCRIPT      the script, one step a line, '#' comments
@@ -10,12 +10,18 @@
 //   TOMO_STANDIN_TIMEOUT_MS  how long the program may wait past the script
 //   TOMO_STANDIN_FAIL        faults, comma separated: name[:arg[:arg...]]
 //                            (write:SUFFIX:N: writes to the file whose path
-//                            ends in SUFFIX fail once N bytes went through)
+//                            ends in SUFFIX fail once N bytes went through;
+//                            slowread:SUFFIX:MS: every read of that file
+//                            takes MS milliseconds more, a slow card)
 //
 // Steps: press N, release N, hold N MS, keydown SYM, keyup SYM, quit,
 // wait MS, shot NAME, flipshots PREFIX (a shot PREFIX-1.bmp, -2, ... at
-// every frame the program flips until it next asks for events, such as
-// the progress frames drawn while a text is measured).
+// every present of the main thread until the program next asks for
+// events, such as the progress shown while a text is measured).
+//
+// Presents are logged as "frame" (SDL_Flip of the main thread), "tick flip"
+// (SDL_Flip of the timer thread), "update X,Y WxH" and "tick update X,Y WxH"
+// (SDL_UpdateRect of either).
 //
 // The hook is SDL_PumpEvents: the program pumps right before it takes the
 // next event, so an empty queue there means every earlier event has been
@@ -342,6 +348,12 @@ void SaveShot(const std::string &name) {
         Log("standin: shot failed: " + path + ": " + SDL_GetError());
 }
 
+// The next shot of a flipshots step, for a present of the main thread.
+void FlipShot() {
+    if (OnMainThread() && !flip_shot_prefix.empty())
+        SaveShot(flip_shot_prefix + "-" + std::to_string(++flip_shot_count) + ".bmp");
+}
+
 // Performs one step; returns true when the step put an event in the queue
 // (then no further step is taken in this pump).
 bool Perform(const Step &s, long now) {
@@ -494,9 +506,17 @@ int SDL_Flip(SDL_Surface *screen) {
     if (!FromProgram(__builtin_return_address(0))) return real_SDL_Flip(screen);
     Log(OnMainThread() ? "frame" : "tick flip");
     int result = real_SDL_Flip(screen);
-    if (OnMainThread() && !flip_shot_prefix.empty())
-        SaveShot(flip_shot_prefix + "-" + std::to_string(++flip_shot_count) + ".bmp");
+    FlipShot();
     return result;
+}
+
+void SDL_UpdateRect(SDL_Surface *screen, Sint32 x, Sint32 y, Uint32 w, Uint32 h) {
+    REAL(SDL_UpdateRect);
+    if (!FromProgram(__builtin_return_address(0))) return real_SDL_UpdateRect(screen, x, y, w, h);
+    Log(std::string(OnMainThread() ? "" : "tick ") + "update " + std::to_string(x) + "," + std::to_string(y) +
+        " " + std::to_string(w) + "x" + std::to_string(h));
+    real_SDL_UpdateRect(screen, x, y, w, h);
+    FlipShot();
 }
 
 // ---- Start-up faults ---------------------------------------------------------
@@ -599,9 +619,30 @@ int execl(const char *path, const char *arg, ...) {
 
 }  // extern "C"
 
-// ---- A write that fails half-way -------------------------------------------------
+// ---- A write that fails half-way, a slow read -------------------------------------
 
 namespace {
+
+// The fault `name`:SUFFIX:ARG when the path of fd ends in SUFFIX, else null.
+const Fault *FileFault(const char *name, int fd) {
+    const Fault *fault = ActiveFault(name);
+    if (fault == nullptr || fault->args.size() != 2 || fd < 0) return nullptr;
+    char link[64], path[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    ssize_t len = readlink(link, path, sizeof path);
+    if (len < 0) return nullptr;
+    std::string p(path, static_cast<size_t>(len));
+    const std::string &suffix = fault->args[0];
+    bool match = p.size() >= suffix.size() && p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return match ? fault : nullptr;
+}
+
+// slowread:SUFFIX:MS: every read of that file, through read(2) or its
+// stream, waits MS milliseconds first.
+void SlowRead(int fd) {
+    const Fault *f = FileFault("slowread", fd);
+    if (f != nullptr) usleep(static_cast<useconds_t>(atol(f->args[1].c_str()) * 1000));
+}
 
 // write:SUFFIX:N lets N bytes in all reach that file, through write(2) or
 // its streams, and fails the rest with ENOSPC; once it failed, fflush and
@@ -611,15 +652,8 @@ long write_fault_passed = 0;
 bool write_fault_fired = false;
 
 bool WriteFaultFile(int fd, const Fault **fault) {
-    *fault = ActiveFault("write");
-    if (*fault == nullptr || (*fault)->args.size() != 2 || fd < 0) return false;
-    char link[64], path[4096];
-    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    ssize_t len = readlink(link, path, sizeof path);
-    if (len < 0) return false;
-    std::string p(path, static_cast<size_t>(len));
-    const std::string &suffix = (*fault)->args[0];
-    return p.size() >= suffix.size() && p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0;
+    *fault = FileFault("write", fd);
+    return *fault != nullptr;
 }
 
 // How many of n bytes for fd may go through.
@@ -647,6 +681,18 @@ bool WriteFaultFired(FILE *stream) {
 }  // namespace
 
 extern "C" {
+
+ssize_t read(int fd, void *buf, size_t n) {
+    REAL(read);
+    SlowRead(fd);
+    return real_read(fd, buf, n);
+}
+
+size_t fread(void *ptr, size_t size, size_t nmemb, FILE *stream) {
+    REAL(fread);
+    if (stream != nullptr) SlowRead(fileno(stream));
+    return real_fread(ptr, size, nmemb, stream);
+}
 
 ssize_t write(int fd, const void *buf, size_t n) {
     REAL(write);

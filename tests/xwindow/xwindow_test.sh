@@ -1,11 +1,14 @@
 #!/bin/bash
-# xwindow_test.sh: the desktop build in a real X window (Xvfb), driven by
-# real key presses (xdotool). Its screenshots must equal, pixel for pixel in
-# RGB 5-6-5, the frames that the console stand-in saves for the same keys;
-# keys are pressed for over 10 seconds while the status tick draws and flips
-# from its own thread; then the window is closed.
+# xwindow_test.sh: the desktop build in a real X window (Xvfb, 1366 x 768),
+# driven by real key presses (xdotool), twice: at TOMO_SCALE=1, and at the
+# scale it chooses itself for that screen (2). Its screenshots must show,
+# pixel for pixel in RGB 5-6-5, each pixel of the frames that the console
+# stand-in saves for the same keys as a block of the scale's size; in the
+# second window keys are pressed for over 10 seconds while the status tick
+# draws and presents from its own thread; each window is closed at the end.
 # Usage: xwindow_test.sh TOMO-DESKTOP STANDIN.so FONT RGB565CMP XCLOSE [PICTURES-DIR]
-# With PICTURES-DIR, the list, a page and the help line are saved there.
+# With PICTURES-DIR, the list, a page and the help line of the second
+# window are saved there, as a reader sees them.
 set -euo pipefail
 tomo=$1 standin=$2 font=$3 cmp=$4 xclose=$5 pictures=${6:-}
 
@@ -58,46 +61,62 @@ for step in "${steps[@]}"; do
     [ "$shot" != - ] && printf 'shot %s.bmp\n' "$shot" >> "$script"
 done
 printf 'wait 10500\nshot help.bmp\nquit\n' >> "$script"
-(cd "$tree" && env LD_PRELOAD="$standin" SDL_VIDEODRIVER=dummy TOMO_STANDIN_SCRIPT="$script" \
+(cd "$tree" && env LD_PRELOAD="$standin" SDL_VIDEODRIVER=dummy TOMO_SCALE=1 TOMO_STANDIN_SCRIPT="$script" \
     TOMO_STANDIN_OUT="$frames" TOMO_STANDIN_LOG="$work/standin.log" "$tomo" > /dev/null) \
     || fail "the stand-in session failed"
 rm -f "$tree/books/.story.txt.tomo"
 for f in "$frames"/*.bmp; do convert "$f" -depth 8 "rgb:${f%.bmp}.rgb"; done
 
 # --- the real window ---------------------------------------------------------
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
+# A display number of its own, away from the low ones that servers of
+# other runs take. -noreset: the server would otherwise reset whenever its
+# last client left (the readiness probe, the first window) and refuse
+# connections meanwhile.
+n=$(( 100 + $$ % 800 ))
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1366x768x24 -nolisten tcp -noreset 2> "$work/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
-for _ in $(seq 100); do xdotool getdisplaygeometry > /dev/null 2>&1 && break; sleep 0.1; done
-xdotool getdisplaygeometry > /dev/null 2>&1 || fail "Xvfb on $DISPLAY takes no connection"
-
-# the real window, whatever driver the calling environment chose
-(cd "$tree" && SDL_VIDEODRIVER=x11 exec "$tomo" > "$work/tomo.out" 2> "$work/tomo.err") &
-tomo_pid=$!
-started=$(date +%s%N)
-window=""
-for _ in $(seq 300); do
-    window=$(xdotool search --name "gp2x_tomo - Text Viewer v0.2" 2> /dev/null | head -n 1) || true
-    [ -n "$window" ] && break
+export DISPLAY=":$n"
+for _ in $(seq 100); do
+    xdotool getdisplaygeometry > /dev/null 2>&1 && break
+    kill -0 "$xvfb_pid" 2> /dev/null || fail "Xvfb did not start on $DISPLAY: $(tail -n 3 "$work/xvfb.log")"
     sleep 0.1
 done
-if [ -z "$window" ]; then
-    how=running
-    if ! kill -0 "$tomo_pid" 2> /dev/null; then
-        how=0
-        wait "$tomo_pid" || how=$?
-        how="exited with $how"
-    fi
-    tomo_pid=""
-    fail "no window appeared on $DISPLAY (tomo $how: $(cat "$work/tomo.err"); Xvfb: $(tail -n 3 "$work/xvfb.log"))"
-fi
-xdotool windowfocus --sync "$window"
+xdotool getdisplaygeometry > /dev/null 2>&1 || fail "Xvfb on $DISPLAY takes no connection"
 
 alive() { kill -0 "$tomo_pid" 2> /dev/null || fail "tomo died: $(cat "$work/tomo.err")"; }
 elapsed_ms() { echo $(( ($(date +%s%N) - started) / 1000000 )); }
 shoot() { xwd -id "$window" -silent > "$shots/$1.xwd" && convert "$shots/$1.xwd" -depth 8 "rgb:$shots/$1.rgb"; }
+
+# Starts tomo in a real window (whatever driver the calling environment
+# chose), with TOMO_SCALE set to $1 or unset for "", and checks that the
+# window is `scale` times the screen.
+open_window() {
+    (cd "$tree" && unset SDL_VIDEODRIVER && if [ -n "$1" ]; then export TOMO_SCALE=$1; else unset TOMO_SCALE; fi \
+        && exec "$tomo" > "$work/tomo.out" 2> "$work/tomo.err") &
+    tomo_pid=$!
+    started=$(date +%s%N)
+    window=""
+    for _ in $(seq 300); do
+        window=$(xdotool search --name "gp2x_tomo - Text Viewer v0.2" 2> /dev/null | head -n 1) || true
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    if [ -z "$window" ]; then
+        how=running
+        if ! kill -0 "$tomo_pid" 2> /dev/null; then
+            how=0
+            wait "$tomo_pid" || how=$?
+            how="exited with $how"
+        fi
+        tomo_pid=""
+        fail "no window appeared on $DISPLAY (tomo $how: $(cat "$work/tomo.err"); Xvfb: $(tail -n 3 "$work/xvfb.log"))"
+    fi
+    xdotool windowfocus --sync "$window"
+    local size
+    size=$(xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: //p')
+    [ "$size" = "$((320 * scale))x$((240 * scale))" ] || fail "the window is $size at scale $scale"
+}
 
 # The window must come to show the stand-in's frame: whole, while no status
 # tick can have changed it (the first, at 5 s, draws nothing new in these
@@ -109,22 +128,47 @@ compare() {
     for _ in $(seq 20); do
         shoot "$name"
         # shellcheck disable=SC2086
-        "$cmp" "$shots/$name.rgb" "$frames/$frame.rgb" $rows 2> "$work/cmp.err" && return 0
+        "$cmp" "$shots/$name.rgb" "$frames/$frame.rgb" "$scale" $rows 2> "$work/cmp.err" && return 0
         sleep 0.2
     done
-    fail "$name differs from the stand-in's frame${rows:+ above the status line}: $(cat "$work/cmp.err")"
+    fail "$name differs from the stand-in's frame at scale $scale${rows:+ above the status line}: $(cat "$work/cmp.err")"
 }
 
-for step in "${steps[@]}"; do
-    read -r key _ shot <<< "$step"
-    xdotool key "$key"
-    sleep 0.1
-    alive
-    [ "$shot" = - ] || compare "$shot" "$shot"
-done
-echo "frames identical to the stand-in's; $(elapsed_ms) ms in"
+play_steps() {
+    for step in "${steps[@]}"; do
+        read -r key _ shot <<< "$step"
+        xdotool key "$key"
+        sleep 0.1
+        alive
+        [ "$shot" = - ] || compare "$shot" "$shot"
+    done
+    echo "scale $scale: frames identical to the stand-in's; $(elapsed_ms) ms in"
+}
 
-# Keys for over 10 seconds while the status tick draws and flips.
+close_window() {
+    "$xclose" "$window"
+    for _ in $(seq 100); do kill -0 "$tomo_pid" 2> /dev/null || break; sleep 0.1; done
+    kill -0 "$tomo_pid" 2> /dev/null && fail "closing the window did not end tomo"
+    status=0
+    wait "$tomo_pid" || status=$?
+    tomo_pid=""
+    [ "$status" = 0 ] || fail "tomo exited with $status after the window was closed"
+    echo "scale $scale: window closed, tomo exited 0"
+    rm -f "$tree/books/.story.txt.tomo"
+}
+
+# --- scale 1, asked for --------------------------------------------------------
+scale=1
+open_window 1
+play_steps
+close_window
+
+# --- the scale chosen for 1366 x 768: 2 ---------------------------------------
+scale=2
+open_window ""
+play_steps
+
+# Keys for over 10 seconds while the status tick draws and presents.
 keys=(Down Down Next Up Prior End Home Down Next Next Up)
 until [ "$(elapsed_ms)" -gt 16000 ]; do
     for key in "${keys[@]}"; do xdotool key "$key"; sleep 0.04; done
@@ -139,7 +183,7 @@ echo "survived the key storm with an intact picture"
 matched=""
 for _ in $(seq 160); do
     shoot help
-    if "$cmp" "$shots/help.rgb" "$frames/help.rgb" 2> /dev/null; then matched=1; break; fi
+    if "$cmp" "$shots/help.rgb" "$frames/help.rgb" "$scale" 2> /dev/null; then matched=1; break; fi
     sleep 0.25
 done
 [ -n "$matched" ] || fail "the help line never matched the stand-in's"
@@ -148,15 +192,7 @@ echo "help line frame identical"
 if [ -n "$pictures" ]; then
     mkdir -p "$pictures"
     for name in list page help; do
-        convert "$shots/$name.xwd" -scale 200% "$pictures/$name.png"
+        convert "$shots/$name.xwd" "$pictures/$name.png"
     done
 fi
-
-"$xclose" "$window"
-for _ in $(seq 100); do kill -0 "$tomo_pid" 2> /dev/null || break; sleep 0.1; done
-kill -0 "$tomo_pid" 2> /dev/null && fail "closing the window did not end tomo"
-status=0
-wait "$tomo_pid" || status=$?
-tomo_pid=""
-[ "$status" = 0 ] || fail "tomo exited with $status after the window was closed"
-echo "window closed, tomo exited 0"
+close_window

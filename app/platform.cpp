@@ -1,0 +1,185 @@
+/* platform.cpp: SDL's video for the program: the window driver, the
+ * window's scale and the presents. On a software screen SDL_Flip is
+ * SDL_UpdateRect of the whole screen, so presenting a part shows the same
+ * pixels wherever nothing else changed since the last present. Only the
+ * screen opened here is presented (the tests draw on surfaces of their
+ * own). */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "platform.h"
+#include "tomo.h"
+
+static SDL_Surface *screen_opened;  /* what OpenScreen returned, or NULL */
+static SDL_Surface *window;         /* the video surface; the screen itself at scale 1 */
+static int window_scale = 1;        /* window pixels per screen pixel, each way */
+
+/* The progress clock; under draw_lock like every present. */
+static Uint32 progress_since_ms;   /* SDL_GetTicks of the start or the last present */
+
+typedef struct windowSystem {
+    const char *driver;      /* SDL_VIDEODRIVER value */
+    const char *display;     /* the variable that names its display */
+} WindowSystem;
+
+static const WindowSystem window_systems[] = {
+    { "x11", "DISPLAY" },
+    { "wayland", "WAYLAND_DISPLAY" }
+};
+
+/* Left to itself SDL 1.2 falls back to drawing on the terminal (aalib,
+ * caca, the frame buffer) or nowhere (an off-screen driver) when no window
+ * can be opened. The first failure is the one reported: the usual display
+ * comes first. */
+int StartWindowVideo(void)
+{
+    char reason[256];
+    int i;
+    int ok;
+
+    if (getenv("SDL_VIDEODRIVER") != NULL)
+        return SDL_InitSubSystem(SDL_INIT_VIDEO);
+    reason[0] = '\0';
+    for (i = 0; i < (int)(sizeof window_systems / sizeof window_systems[0]); i++) {
+        const char *name = getenv(window_systems[i].display);
+        if (name == NULL)
+            continue;
+        setenv("SDL_VIDEODRIVER", window_systems[i].driver, 1);
+        ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        unsetenv("SDL_VIDEODRIVER");
+        if (ok)
+            return 0;
+        if (reason[0] == '\0')
+            snprintf(reason, sizeof reason, "%s %s: %s", window_systems[i].display, name,
+                     SDL_GetError());
+    }
+    SDL_SetError("%s", reason[0] != '\0' ? reason : "no display is named (DISPLAY)");
+    return -1;
+}
+
+int WindowScale(int display_w, int display_h, const char *setting)
+{
+    char *end;
+    long n;
+    int scale;
+
+    if (setting != NULL) {
+        n = strtol(setting, &end, 10);
+        if (end != setting && *end == '\0' && n >= 1 && n <= MAX_WINDOW_SCALE)
+            return (int)n;
+    }
+    if (display_h <= 0)
+        return 1;
+    scale = display_h * 3 / 4 / SCREEN_H;
+    if (display_w > 0 && scale > display_w / SCREEN_W)
+        scale = display_w / SCREEN_W;
+    if (scale > MAX_WINDOW_SCALE)
+        scale = MAX_WINDOW_SCALE;
+    return scale < 1 ? 1 : scale;
+}
+
+/* A screen that cannot be made at the scale asked for is opened at 1. */
+SDL_Surface *OpenScreen(int scale)
+{
+    SDL_Surface *video;
+    const SDL_PixelFormat *f;
+
+    screen_opened = NULL;
+    window = NULL;
+    window_scale = 1;
+    if (scale > 1) {
+        video = SDL_SetVideoMode(SCREEN_W * scale, SCREEN_H * scale, SCREEN_BPP, 0);
+        f = video != NULL ? video->format : NULL;
+        if (f != NULL && f->BytesPerPixel == 2)
+            screen_opened = SDL_CreateRGBSurface(SDL_SWSURFACE, SCREEN_W, SCREEN_H, SCREEN_BPP,
+                                                 f->Rmask, f->Gmask, f->Bmask, f->Amask);
+        if (screen_opened != NULL) {
+            window = video;
+            window_scale = scale;
+            return screen_opened;
+        }
+    }
+    window = SDL_SetVideoMode(SCREEN_W, SCREEN_H, SCREEN_BPP, 0);
+    screen_opened = window;
+    return screen_opened;
+}
+
+void CloseScreen(void)
+{
+    if (screen_opened != NULL && screen_opened != window)
+        SDL_FreeSurface(screen_opened);
+    screen_opened = NULL;
+    window = NULL;
+    window_scale = 1;
+}
+
+/* Screen rows top..top+rows-1 into the window, each pixel a scale x scale
+ * block: a window row made pixel by pixel, then copied scale - 1 times. */
+static void ScaleRows(int top, int rows)
+{
+    int s = window_scale;
+    int y;
+    int x;
+    int k;
+
+    if (SDL_MUSTLOCK(window) && SDL_LockSurface(window) < 0)
+        return;
+    for (y = top; y < top + rows; y++) {
+        const Uint16 *from = (const Uint16 *)((const Uint8 *)screen_opened->pixels
+                                              + y * screen_opened->pitch);
+        Uint8 *first = (Uint8 *)window->pixels + y * s * window->pitch;
+        Uint16 *to = (Uint16 *)first;
+        for (x = 0; x < SCREEN_W; x++) {
+            for (k = 0; k < s; k++)
+                *to++ = from[x];
+        }
+        for (k = 1; k < s; k++)
+            memcpy(first + k * window->pitch, first, (size_t)SCREEN_W * s * 2);
+    }
+    if (SDL_MUSTLOCK(window))
+        SDL_UnlockSurface(window);
+}
+
+static int IsOpened(SDL_Surface *screen)
+{
+    return screen != NULL && screen == screen_opened;
+}
+
+void PresentScreen(SDL_Surface *screen)
+{
+    if (!IsOpened(screen))
+        return;
+    if (window_scale > 1)
+        ScaleRows(0, SCREEN_H);
+    SDL_Flip(window);
+}
+
+void PresentStatusBand(SDL_Surface *screen)
+{
+    int s = window_scale;
+
+    if (!IsOpened(screen))
+        return;
+    if (s > 1)
+        ScaleRows(STATUS_TOP, SCREEN_H - STATUS_TOP);
+    SDL_UpdateRect(window, 0, STATUS_TOP * s, SCREEN_W * s, (SCREEN_H - STATUS_TOP) * s);
+}
+
+void BeginProgress(void)
+{
+    progress_since_ms = SDL_GetTicks();
+}
+
+/* A message shown for less than a display frame is never seen, and each
+ * present is a copy to the display: a fast job presents nothing, and a
+ * slow one its status band once a frame. */
+void PresentProgress(SDL_Surface *screen)
+{
+    Uint32 now = SDL_GetTicks();
+
+    if (now - progress_since_ms < DISPLAY_FRAME_MS)
+        return;
+    PresentStatusBand(screen);
+    progress_since_ms = now;
+}
