@@ -3,80 +3,34 @@
 // write that fails half-way, texts that are no texts, and odd folders. The
 // program must report what it reports and run on, never crash or hang, and
 // never show a wrong position without measuring again.
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <thread>
 
-#include "../viewer/viewertest.h"
 #include "session.h"
+#include "tgafile.h"
 
 namespace {
 
 using namespace e2e;
-using viewertest::ModelIndex;
-using viewertest::ModelLines;
-
-std::string Le16(int v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
 
 // A Targa header: colour map type, image type, size, depth, descriptor.
-std::string TargaHeader(int cmap, int type, int w, int h, int depth, int desc) {
-    std::string head(18, '\0');
-    head[1] = static_cast<char>(cmap);
-    head[2] = static_cast<char>(type);
-    head.replace(12, 2, Le16(w));
-    head.replace(14, 2, Le16(h));
-    head[16] = static_cast<char>(depth);
-    head[17] = static_cast<char>(desc);
-    return head;
+std::string TargaHeader(int cmap, int type, unsigned w, unsigned h, int depth, int desc) {
+    Tga t;
+    t.cmapType = cmap;
+    t.imageType = type;
+    t.width = w;
+    t.height = h;
+    t.depth = depth;
+    t.descriptor = desc;
+    return t.Header();
 }
 
 // One run packet of `count` (1..128) black 32-bit pixels.
-std::string RunPacket(int count) { return std::string(1, static_cast<char>(0x80 | (count - 1))) + std::string(4, '\0'); }
+std::string RunPacket(int count) { return testutil::RunPacket(count, Px{0, 0, 0, 0}, 32); }
 
-// "line 1" .. "line n", one per text line.
-std::string NumberedText(int n) {
-    std::string text;
-    for (int i = 1; i <= n; i++) text += "line " + std::to_string(i) + "\n";
-    return text;
-}
-
-// The page rows 0..14 for the wrapped lines of `text` from line `from` on.
-std::vector<std::string> PageOf(const std::string &text, size_t from) {
-    std::vector<std::string> rows(15, "");
-    std::vector<viewertest::ModelLine> lines = ModelLines(text);
-    for (size_t i = 0; i < 15 && from + i < lines.size(); i++) rows[i] = lines[from + i].str;
-    return rows;
-}
-
-std::vector<std::string> Rows0To14(const std::vector<std::string> &rows) {
-    return std::vector<std::string>(rows.begin(), rows.begin() + 15);
-}
-
-class Hostile : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT; }
-
-    Outcome Play(const Script &script, const Options &opt = Options()) {
-        Outcome run = session.Play(Flavour::Console, script, opt);
-        EXPECT_FALSE(run.killed) << run.Summary();
-        EXPECT_EQ(run.signal, 0) << run.Summary();
-        return run;
-    }
-    static void ExpectLeftForMenu(const Outcome &run) {
-        EXPECT_EQ(run.exit_code, 0) << run.Summary();
-        EXPECT_TRUE(run.WentToMenu()) << run.Summary();
-    }
-    // Down to list entry `entry`, B, and a shot of the first page.
-    static Script &Open(Script &s, int entry, const std::string &page) {
-        s.Tap(kStickDown, entry).Tap(kB).Shot(page);
-        return s;
-    }
-    std::string Index(const std::string &name) const { return session.Path("." + name + ".tomo"); }
-
-    Session session;
-};
+using Hostile = SessionTest;
 
 // ---- Font sheets ------------------------------------------------------------
 
@@ -87,7 +41,7 @@ struct SheetCase {
 };
 
 TEST_F(Hostile, BrokenFontSheetsAreReportedAndTheProgramRunsOn) {
-    const std::string font = testutil::ReadFile(TOMO_FONT);
+    const std::string font = ReadFile(TOMO_FONT);
     const std::string surface = "LoadTargaImage: failed to create image surface: ";
     const std::vector<SheetCase> cases = {
         {"16384 wide", TargaHeader(0, 10, 16384, 13, 32, 0x20) + RunPacket(1),
@@ -127,13 +81,13 @@ TEST_F(Hostile, BrokenFontSheetsAreReportedAndTheProgramRunsOn) {
 
 // ---- Index files ------------------------------------------------------------
 
-// 40 lines "line 1".."line 40"; the list is "..", book.txt, simplefont.tga.
+// 40 numbered lines; the list is "..", book.txt, simplefont.tga.
 struct IndexCase {
     const char *what;
     std::vector<int32_t> words;   // the index file, or
     std::string bytes;            // these bytes when words is empty
     bool measured_again;
-    std::vector<std::string> page;  // rows 0..14 of the first page
+    std::vector<std::string> page;  // the lines of the first page
     std::string status;
 };
 
@@ -155,8 +109,8 @@ TEST_F(Hostile, LyingIndexFilesAreMeasuredAgainOrUsedWithoutHarm) {
     }
     std::vector<int32_t> too_many = good;
     too_many[1] = 1000;
-    const std::vector<std::string> blank(15, "");
-    const std::vector<std::string> first = PageOf(text, 0);
+    const std::vector<std::string> blank;
+    const std::vector<std::string> first = LinesFrom(text, 0);
     const std::vector<IndexCase> cases = {
         {"negative saved line", with(-7, {good.begin() + 2, good.end() - 1}), "", false, first, Position(1, 40)},
         {"saved line at the count", with(40, {good.begin() + 2, good.end() - 1}), "", false, first, Position(1, 40)},
@@ -164,28 +118,26 @@ TEST_F(Hostile, LyingIndexFilesAreMeasuredAgainOrUsedWithoutHarm) {
          Position(1, 40)},
         {"count beyond the file", too_many, "", true, first, Position(1, 40)},
         {"negative offsets", with(5, negative), "", false, blank, Position(6, 40)},
-        {"decreasing offsets", with(0, decreasing), "", false, PageOf(text, 39), Position(1, 40)},
+        {"decreasing offsets", with(0, decreasing), "", false, LinesFrom(text, good[2 + 39]), Position(1, 40)},
         {"offsets past the end", with(3, past_end), "", false, blank, Position(4, 40)},
         {"three bytes", {}, "\x01\x02\x03", true, first, Position(1, 40)},
     };
     for (const IndexCase &c : cases) {
         SCOPED_TRACE(c.what);
         session.File("book.txt", text);
-        std::string bytes = c.words.empty() ? c.bytes : testutil::Words(c.words);
+        std::string bytes = c.words.empty() ? c.bytes : Words(c.words);
         session.File(".book.txt.tomo", bytes);
         Script s;
-        Open(s, 1, "page");
+        Open(s, 1, "", "page");
         s.Tap(kStickDown).Tap(kR).Tap(kL).Tap(kStickRight).Tap(kStickUp).Tap(kStickLeft).Shot("moved");
         s.Tap(kA).Tap(kA);
         Outcome run = Play(s);
         ExpectLeftForMenu(run);
-        std::vector<std::string> rows = session.Rows("page");
-        EXPECT_EQ(Rows0To14(rows), c.page);
-        EXPECT_EQ(rows[15], c.status);
-        std::vector<int32_t> now = testutil::ReadWords(Index("book.txt"));
+        EXPECT_EQ(session.Rows("page"), Page(c.page, c.status));
+        std::vector<int32_t> now = ReadWords(Index("book.txt"));
         if (c.measured_again) {
             EXPECT_EQ(now, good) << "measured again, and back at line 0 after the moves";
-            EXPECT_EQ(Rows0To14(session.Rows("moved")), first);
+            EXPECT_EQ(session.Rows("moved"), Page(first, Position(1, 40)));
         } else {
             // used as it is: only the saved line may have changed
             ASSERT_EQ(now.size(), c.words.size());
@@ -200,18 +152,18 @@ TEST_F(Hostile, AHugeIndexIsNotReadWholeOnOpen) {
     const int32_t size = 500000000;
     session.File("book.txt");
     fs::resize_file(session.Path("book.txt"), static_cast<uintmax_t>(size));
-    session.File(".book.txt.tomo", testutil::Words({0, size}));
+    session.File(".book.txt.tomo", Words({0, size}));
     fs::resize_file(Index("book.txt"), (static_cast<uintmax_t>(size) + 2) * 4);
     {
         std::fstream f(Index("book.txt"), std::ios::in | std::ios::out | std::ios::binary);
         f.seekp((static_cast<std::streamoff>(size) + 2) * 4);
-        std::string end = testutil::Words({size});
+        std::string end = Words({size});
         f.write(end.data(), 4);
     }
     Options opt;
     opt.kill_after_s = 30;
     Script s;
-    Open(s, 1, "page");
+    Open(s, 1, "", "page");
     s.Tap(kStickRight).Shot("end").Tap(kA).Tap(kA);
     Outcome run = Play(s, opt);
     ExpectLeftForMenu(run);
@@ -232,8 +184,7 @@ TEST_F(Hostile, AnIndexWriteThatFailsHalfWayIsMeasuredAgainOnTheNextVisit) {
     // count. The text is read on in memory, and the index left empty.
     const int lines = 20000;
     const std::string text = NumberedText(lines);
-    const std::vector<int32_t> good = ModelIndex(text);
-    const std::vector<std::string> first = PageOf(text, 0);
+    const std::vector<std::string> first = Page(NumberedRows(1, 15), Position(1, lines));
     for (long fail_after : {70000L, 80012L}) {
         SCOPED_TRACE("fails after " + std::to_string(fail_after) + " bytes");
         session.File("book.txt", text);
@@ -241,27 +192,22 @@ TEST_F(Hostile, AnIndexWriteThatFailsHalfWayIsMeasuredAgainOnTheNextVisit) {
         Options opt;
         opt.fail = "write:/.book.txt.tomo:" + std::to_string(fail_after);
         Script s;
-        Open(s, 1, "page").Tap(kR).Tap(kStickRight).Shot("broken_end").Tap(kA).Tap(kA);
+        Open(s, 1, "", "page").Tap(kR).Tap(kStickRight).Shot("broken_end").Tap(kA).Tap(kA);
         Outcome broken = Play(s, opt);
         ExpectLeftForMenu(broken);
         EXPECT_TRUE(broken.Logged("fault write /.book.txt.tomo after " + std::to_string(fail_after)))
             << broken.Summary();
-        EXPECT_EQ(Rows0To14(session.Rows("page")), first) << "the text is shown all the same";
-        EXPECT_EQ(session.Rows("page")[15], Position(1, lines));
-        EXPECT_EQ(session.Rows("broken_end")[0], "line 20000");
-        EXPECT_EQ(session.Rows("broken_end")[15], Position(lines, lines));
-        EXPECT_EQ(testutil::ReadFile(Index("book.txt")), "");
+        EXPECT_EQ(session.Rows("page"), first) << "the text is shown all the same";
+        EXPECT_EQ(session.Rows("broken_end"), Page(NumberedRows(lines, lines), Position(lines, lines)));
+        EXPECT_EQ(ReadFile(Index("book.txt")), "");
 
         Script again;
-        Open(again, 1, "again").Tap(kStickRight).Shot("end").Tap(kA).Tap(kA);
+        Open(again, 1, "", "again").Tap(kStickRight).Shot("end").Tap(kA).Tap(kA);
         Outcome next = Play(again);
         ExpectLeftForMenu(next);
-        EXPECT_EQ(session.Rows("again")[15], Position(1, lines));
-        EXPECT_EQ(Rows0To14(session.Rows("again")), first);
-        EXPECT_EQ(session.Rows("end")[0], "line 20000");
-        std::vector<int32_t> saved = good;
-        saved[0] = lines - 1;
-        EXPECT_EQ(testutil::ReadWords(Index("book.txt")), saved);
+        EXPECT_EQ(session.Rows("again"), first);
+        EXPECT_EQ(session.Rows("end")[0], NumberedRow(lines));
+        EXPECT_EQ(ReadWords(Index("book.txt")), ModelIndex(text, lines - 1));
     }
 }
 
@@ -270,7 +216,7 @@ TEST_F(Hostile, AnIndexWriteThatFailsHalfWayIsMeasuredAgainOnTheNextVisit) {
 TEST_F(Hostile, TextsThatAreNoTextsAreCutAndIndexedLikeAnyOther) {
     // entries: "..", a1 .. a5, simplefont.tga
     const std::vector<std::pair<std::string, std::string>> texts = {
-        {"a1_program", testutil::ReadFile("/bin/ls")},
+        {"a1_program", ReadFile("/bin/ls")},
         {"a2_one_line", std::string(10000000, 'a')},
         {"a3_nul", std::string("ab\0cd\n\0\0\0\n\0 e", 13)},
         {"a4_cr", std::string(1000, '\r')},
@@ -280,7 +226,7 @@ TEST_F(Hostile, TextsThatAreNoTextsAreCutAndIndexedLikeAnyOther) {
     Script s;
     for (size_t i = 0; i < texts.size(); i++) {
         session.File(texts[i].first, texts[i].second);
-        Open(s, static_cast<int>(i) + 1, texts[i].first);
+        Open(s, static_cast<int>(i) + 1, "", texts[i].first);
         s.Tap(kR).Tap(kStickRight).Shot(texts[i].first + "_end").Tap(kA);
     }
     s.Tap(kA);
@@ -290,15 +236,13 @@ TEST_F(Hostile, TextsThatAreNoTextsAreCutAndIndexedLikeAnyOther) {
     ExpectLeftForMenu(run);
     for (const auto &t : texts) {
         SCOPED_TRACE(t.first);
-        std::vector<int32_t> want = ModelIndex(t.second);
-        int32_t count = want[1];
-        want[0] = count - 1;
-        EXPECT_EQ(testutil::ReadWords(Index(t.first)), want);
+        const int32_t count = ModelIndex(t.second)[1];
+        EXPECT_EQ(ReadWords(Index(t.first)), ModelIndex(t.second, count - 1));
         EXPECT_EQ(session.Rows(t.first)[15], Position(1, count));
         EXPECT_EQ(session.Rows(t.first + "_end")[15], Position(count, count));
     }
     EXPECT_EQ(session.Rows("a2_one_line_end")[0], std::string(10000000 % 53, 'a'));
-    EXPECT_EQ(Rows0To14(session.Rows("a4_cr")), std::vector<std::string>(15, ""));
+    EXPECT_EQ(session.Rows("a4_cr"), Page({}, Position(1, 1)));
     EXPECT_EQ(session.Rows("a5_spaces")[0], "") << "53 spaces are cut after the last but one";
 }
 
@@ -311,9 +255,9 @@ TEST_F(Hostile, OddNamesAreListedOpenedAndLeft) {
     session.File("\xe9t\xe9\xff", "high bytes\n");
     // sorted by bytes: "..", new\nline, nnn..., simplefont.tga, \xe9t\xe9\xff
     Script s;
-    Open(s, 1, "newline").Tap(kA);
-    Open(s, 2, "longest").Tap(kA);
-    Open(s, 4, "high").Tap(kA);
+    Open(s, 1, "", "newline").Tap(kA);
+    Open(s, 2, "", "longest").Tap(kA);
+    Open(s, 4, "", "high").Tap(kA);
     s.Tap(kA);
     Outcome run = Play(s);
     ExpectLeftForMenu(run);
@@ -376,7 +320,7 @@ TEST_F(Hostile, TwentyThousandEntriesAreListedWhole) {
     char name[16];
     for (int i = 0; i < 20000; i++) {
         snprintf(name, sizeof name, "e%05d", i);
-        testutil::WriteFile(session.Path("big/") + name, "");
+        WriteFile(session.Path("big/") + name, "");
     }
     Options opt;
     opt.kill_after_s = 120;

@@ -11,40 +11,11 @@ namespace {
 
 using namespace e2e;
 
-class Browsing : public ::testing::TestWithParam<Flavour> {
-protected:
-    void SetUp() override { ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT; }
+// Entry k (1..n) of a folder of NumberedFiles(n), "..", and the font sheet.
+std::string F(int k) { return Entry(NumberedFile(k)); }
 
-    Outcome Play(const Script &script, const Options &opt = Options()) {
-        Outcome run = session.Play(GetParam(), script, opt);
-        EXPECT_FALSE(run.killed) << run.Summary();
-        return run;
-    }
-    // The run ended the normal way: A in the list, the menu program tried.
-    static void ExpectLeftForMenu(const Outcome &run) {
-        EXPECT_EQ(run.exit_code, 0) << run.Summary();
-        EXPECT_TRUE(run.WentToMenu()) << run.Summary();
-    }
-    // f01..fNN beside the font sheet: with ".." that is n + 2 entries,
-    // entry k (1..n) being f<k>.
-    void Numbered(int n) {
-        char name[16];
-        for (int i = 1; i <= n; i++) {
-            snprintf(name, sizeof name, "f%02d", i);
-            session.File(name, "x\n");
-        }
-    }
-    static std::string F(int k) {
-        char name[16];
-        snprintf(name, sizeof name, "f%02d", k);
-        return Entry(name);
-    }
-
-    Session session;
-};
-
-INSTANTIATE_TEST_SUITE_P(Flavours, Browsing, ::testing::Values(Flavour::Console, Flavour::Desktop),
-                         [](const ::testing::TestParamInfo<Flavour> &p) { return std::string(Name(p.param)); });
+using Browsing = BothFlavours;
+INSTANTIATE_TEST_SUITE_P(Flavours, Browsing, ::testing::ValuesIn(kFlavours), FlavourName);
 
 TEST_P(Browsing, ListsTheStartFolderSortedByBytesAndPrintsIt) {
     session.File("b");
@@ -143,7 +114,7 @@ TEST_P(Browsing, ShowsTheLettersOfUtf8Names) {
 
 // 20 entries: "..", f01..f18, simplefont.tga.
 TEST_P(Browsing, MovesByOneAndByFifteenAndStopsAtBothEnds) {
-    Numbered(18);
+    NumberedFiles(18);
     Script s;
     s.Tap(kStickDown, 3).Shot("at3");
     s.Tap(kR).Shot("r_from3");
@@ -178,7 +149,7 @@ TEST_P(Browsing, MovesByOneAndByFifteenAndStopsAtBothEnds) {
 
 // 30 entries: "..", f01..f28, simplefont.tga.
 TEST_P(Browsing, FifteenBackFromTwentyAndFromTenAndTheStickJumps) {
-    Numbered(28);
+    NumberedFiles(28);
     Script s;
     s.Tap(kStickDown, 20).Shot("at20");
     s.Tap(kL).Shot("l_from20");
@@ -337,7 +308,7 @@ TEST_P(Browsing, AFolderOfFiveThousandFilesIsListedWhole) {
 }
 
 TEST_P(Browsing, AHeldStickMovesOncePerDeliveredPress) {
-    Numbered(38);
+    NumberedFiles(38);
     // 40 entries; the press and the repeats that reach the program each
     // move one entry on.
     Outcome run = Play(Script().Hold(kStickDown, 2200).Shot("after_hold").Tap(kA));
@@ -358,8 +329,7 @@ protected:
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(Flavours, Unprivileged, ::testing::Values(Flavour::Console, Flavour::Desktop),
-                         [](const ::testing::TestParamInfo<Flavour> &p) { return std::string(Name(p.param)); });
+INSTANTIATE_TEST_SUITE_P(Flavours, Unprivileged, ::testing::ValuesIn(kFlavours), FlavourName);
 
 TEST_P(Unprivileged, AnUnreadableFolderIsAnEmptyListWhereBGoesUp) {
     session.Dir("locked");

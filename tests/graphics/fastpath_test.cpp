@@ -10,25 +10,13 @@
 
 #include "fontsheet.h"
 #include "graphics.h"
-#include "surface.h"
+#include "sdltest.h"
 #include "targa.h"
 #include "tomo.h"
 
 namespace {
 
-using testutil::MakeScreen16;
-using testutil::MakeSheet;
-using testutil::SurfaceHolder;
-
-// Every byte of the 320 x 240 pixels, row by row (the pitch may pad rows).
-std::vector<Uint8> Bytes(SDL_Surface *s) {
-    std::vector<Uint8> out;
-    for (int y = 0; y < s->h; y++) {
-        const Uint8 *row = static_cast<const Uint8 *>(s->pixels) + y * s->pitch;
-        out.insert(out.end(), row, row + s->w * s->format->BytesPerPixel);
-    }
-    return out;
-}
+using namespace testutil;
 
 // A background that is nowhere black, so that a cell which is not copied
 // whole, or blended where it should be copied, shows.
@@ -69,7 +57,7 @@ void ExpectSameGlyphs(SDL_Surface *original, SDL_Surface *copy) {
     ASSERT_NE(got.get(), nullptr);
     DrawAllGlyphs(original, want.get());
     DrawAllGlyphs(copy, got.get());
-    EXPECT_TRUE(Bytes(want.get()) == Bytes(got.get()));
+    EXPECT_EQ(WrongPixels(got.get(), want.get()), 0);
 }
 
 // A sheet as FontForScreen leaves it for a 16-bit screen, freed at the end;
@@ -173,7 +161,7 @@ void ExpectChangesMatchWholeRedraws(SDL_Surface *sheet) {
         UpdateStatusChange(sheet, got.get(), kSteps[i - 1], kSteps[i]);
         PaintBackground(want.get());
         UpdateStatus(sheet, want.get(), kSteps[i]);
-        EXPECT_TRUE(Bytes(got.get()) == Bytes(want.get())) << "after \"" << kSteps[i] << "\"";
+        EXPECT_EQ(WrongPixels(got.get(), want.get()), 0) << "after \"" << kSteps[i] << "\"";
     }
 }
 
@@ -198,9 +186,9 @@ TEST(StatusChange, SoWithABlendedSheet) {
 TEST(StatusChange, SameTextTouchesNothing) {
     SurfaceHolder sheet{MakeSheet(1536)}, screen{MakeScreen16()};
     PaintBackground(screen.get());
-    std::vector<Uint8> before = Bytes(screen.get());
+    SurfaceHolder before{Copy(screen.get())};
     UpdateStatusChange(sheet.get(), screen.get(), kSteps[1], kSteps[1]);
-    EXPECT_TRUE(Bytes(screen.get()) == before);
+    EXPECT_EQ(WrongPixels(screen.get(), before.get()), 0);
 }
 
 }  // namespace

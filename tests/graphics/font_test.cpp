@@ -6,17 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "graphics.h"
 #include "fontsheet.h"
-#include "surface.h"
+#include "graphics.h"
+#include "sdltest.h"
 
 namespace {
 
-using testutil::MakeScreen16;
-using testutil::MakeSheet;
-using testutil::SheetValue;
-using testutil::Pixel16;
-using testutil::SurfaceHolder;
+using namespace testutil;
 
 class FontTest : public ::testing::Test {
 protected:
@@ -36,15 +32,7 @@ protected:
     }
 
     void CheckScreen() {
-        int wrong = 0;
-        for (int y = 0; y < 240; y++) {
-            for (int x = 0; x < 320; x++) {
-                Uint16 got = Pixel16(screen.get(), x, y), exp = want[y * 320 + x];
-                if (got != exp && wrong++ < 5)
-                    ADD_FAILURE() << "pixel " << x << "," << y << ": got " << std::hex << got << " want " << exp;
-            }
-        }
-        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(WrongPixels(screen.get(), [this](int x, int y) { return want[y * 320 + x]; }), 0);
     }
 };
 

@@ -8,72 +8,16 @@
 #include "surface.h"
 #include "targa.h"
 #include "testutil.h"
+#include "tgafile.h"
 
 namespace {
 
-using testutil::SurfaceHolder;
-using testutil::TempDir;
-
-struct Px {
-    uint8_t r, g, b, a;
-};
-
-std::string Le16(unsigned v) {
-    return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
-}
-
-// One pixel value as the file stores it: blue, green, red, then alpha at 32 bits.
-std::string Value(Px p, int depth) {
-    std::string s{static_cast<char>(p.b), static_cast<char>(p.g), static_cast<char>(p.r)};
-    if (depth == 32) s.push_back(static_cast<char>(p.a));
-    return s;
-}
-
-std::string RunPacket(int count, Px p, int depth) {
-    return std::string(1, static_cast<char>(0x80 | (count - 1))) + Value(p, depth);
-}
-
-std::string RawPacket(const std::vector<Px> &values, int depth, int count = 0) {
-    if (count == 0) count = static_cast<int>(values.size());
-    std::string s(1, static_cast<char>(count - 1));
-    for (const Px &p : values) s += Value(p, depth);
-    return s;
-}
-
-// The 18-byte header and the image ID field; packets are appended by the test.
-struct Tga {
-    unsigned width = 1, height = 1;
-    int depth = 32;
-    int descriptor = 0x20;
-    int cmapType = 0;
-    int imageType = 10;
-    unsigned xOrigin = 0, yOrigin = 0;
-    std::string id;
-
-    std::string Header() const {
-        std::string h;
-        h.push_back(static_cast<char>(id.size()));
-        h.push_back(static_cast<char>(cmapType));
-        h.push_back(static_cast<char>(imageType));
-        h += Le16(0) + Le16(0);
-        h.push_back(0);
-        h += Le16(xOrigin) + Le16(yOrigin) + Le16(width) + Le16(height);
-        h.push_back(static_cast<char>(depth));
-        h.push_back(static_cast<char>(descriptor));
-        return h + id;
-    }
-};
+using namespace testutil;
 
 // The four bytes of surface pixel (x, y) in memory order, as a Px.
 Px At(SDL_Surface *s, int x, int y) {
     const uint8_t *p = static_cast<uint8_t *>(s->pixels) + y * s->pitch + x * 4;
     return Px{p[0], p[1], p[2], p[3]};
-}
-
-bool operator==(Px a, Px b) { return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a; }
-
-std::ostream &operator<<(std::ostream &os, Px p) {
-    return os << "rgba(" << int(p.r) << "," << int(p.g) << "," << int(p.b) << "," << int(p.a) << ")";
 }
 
 const Px kRed{200, 10, 20, 0x40}, kGreen{1, 220, 3, 0x80}, kBlue{5, 6, 250, 0xC0};
@@ -87,7 +31,7 @@ protected:
     // Writes the bytes to a file and loads it, keeping whatever went to stderr.
     SDL_Surface *Load(const std::string &bytes) {
         std::string path = dir / "sheet.tga";
-        testutil::WriteFile(path, bytes);
+        WriteFile(path, bytes);
         testing::internal::CaptureStderr();
         SDL_Surface *s = LoadTargaImage(path.c_str());
         err = testing::internal::GetCapturedStderr();

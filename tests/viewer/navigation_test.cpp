@@ -3,10 +3,7 @@
 // index file and through the index in memory.
 #include "viewertest.h"
 
-using testutil::ReadWords;
-using testutil::Words;
-using viewertest::NumberedLines;
-using viewertest::ViewerTest;
+using namespace testutil;
 
 namespace {
 
@@ -43,9 +40,9 @@ protected:
     // A measured text of n lines with the page at line `line`; in memory
     // when a folder stands at the index name.
     void Open(int lines, int line, int extra, bool in_memory = false) {
-        Pick("t.txt", NumberedLines(lines));
+        Pick("t.txt", NumberedText(lines));
         if (in_memory) {
-            testutil::fs::create_directory(dir / ".t.txt.tomo");
+            fs::create_directory(dir / ".t.txt.tomo");
             Load();
             ASSERT_EQ(num_lines, lines);
             cur_line = line;
@@ -58,7 +55,7 @@ protected:
         ASSERT_EQ(num_lines, lines);
         std::vector<int32_t> words = ReadWords(IndexPath());
         words[0] = SENTINEL;
-        testutil::WriteFile(IndexPath(), Words(words));
+        WriteFile(IndexPath(), Words(words));
         cur_line = line;
         top_of_page_offset = 8 * line;
         cur_offset = 7777;  // as the page view leaves it
@@ -151,8 +148,8 @@ TEST_F(Navigation, EmptyText) {
     for (bool in_memory : {false, true}) {
         SCOPED_TRACE(in_memory ? "in memory" : "index file");
         Pick("e.txt", "");
-        testutil::fs::remove(dir / ".e.txt.tomo");
-        if (in_memory) testutil::fs::create_directory(dir / ".e.txt.tomo");
+        fs::remove(dir / ".e.txt.tomo");
+        if (in_memory) fs::create_directory(dir / ".e.txt.tomo");
         Load();
         WatchOpens(IndexPath());
         for (Move m : {DOWN, UP, DOWN15, UP15}) Do(m);
@@ -190,14 +187,14 @@ TEST_F(Navigation, WithoutIndexTheLineChangesButThePageStays) {
     EXPECT_EQ(cur_line, 0);
     EXPECT_EQ(top_of_page_offset, 40);
     EXPECT_EQ(cur_offset, 40);
-    EXPECT_FALSE(testutil::fs::exists(dir / ".t.txt.tomo"));
+    EXPECT_FALSE(fs::exists(dir / ".t.txt.tomo"));
 }
 
 TEST_F(Navigation, MissingOffsetKeepsThePageAndStoresNothing) {
     Open(100, 10, 0);
     // an index cut short after it was loaded: line 50 has no word any more
-    std::string bytes = testutil::ReadFile(IndexPath());
-    testutil::WriteFile(IndexPath(), bytes.substr(0, 4 * (2 + 30)));
+    std::string bytes = ReadFile(IndexPath());
+    WriteFile(IndexPath(), bytes.substr(0, 4 * (2 + 30)));
     MoveDown15Lines();  // lines 11..25 exist
     EXPECT_EQ(cur_line, 25);
     EXPECT_EQ(top_of_page_offset, 8 * 25);
