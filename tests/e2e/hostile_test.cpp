@@ -8,6 +8,7 @@
 #include <fstream>
 #include <thread>
 
+#include "indexcases.h"
 #include "session.h"
 #include "tgafile.h"
 
@@ -48,70 +49,36 @@ TEST_F(Hostile, BrokenFontSheetsAreReportedAndTheProgramRunsOn) {
 
 // ---- Index files ------------------------------------------------------------
 
-// 40 numbered lines; the list is "..", book.txt, simplefont.tga.
-struct IndexCase {
-    const char *what;
-    std::vector<int32_t> words;   // the index file, or
-    std::string bytes;            // these bytes when words is empty
-    bool measured_again;
-    std::vector<std::string> page;  // the lines of the first page
-    std::string status;
-};
+// The list is "..", book.txt, simplefont.tga. After the moves the page is
+// back at line 0: a text measured again has the right index there, and
+// of an index used as it is only the saved line may have changed.
+class LyingIndexFiles : public SessionTest, public ::testing::WithParamInterface<LyingIndex> {};
 
-TEST_F(Hostile, LyingIndexFilesAreMeasuredAgainOrUsedWithoutHarm) {
-    const std::string text = NumberedText(40);
-    const std::vector<int32_t> good = ModelIndex(text);
-    const int32_t size = static_cast<int32_t>(text.size());
-    auto with = [&](int32_t saved, std::vector<int32_t> offsets) {
-        std::vector<int32_t> w = {saved, 40};
-        w.insert(w.end(), offsets.begin(), offsets.end());
-        w.push_back(size);
-        return w;
-    };
-    std::vector<int32_t> negative, decreasing, past_end;
-    for (int i = 0; i < 40; i++) {
-        negative.push_back(-2 - i);
-        decreasing.push_back(good[2 + 39 - i]);
-        past_end.push_back(size + 100 + i);
-    }
-    std::vector<int32_t> too_many = good;
-    too_many[1] = 1000;
-    const std::vector<std::string> blank;
-    const std::vector<std::string> first = LinesFrom(text, 0);
-    const std::vector<IndexCase> cases = {
-        {"negative saved line", with(-7, {good.begin() + 2, good.end() - 1}), "", false, first, Position(1, 40)},
-        {"saved line at the count", with(40, {good.begin() + 2, good.end() - 1}), "", false, first, Position(1, 40)},
-        {"saved line far beyond", with(1 << 30, {good.begin() + 2, good.end() - 1}), "", false, first,
-         Position(1, 40)},
-        {"count beyond the file", too_many, "", true, first, Position(1, 40)},
-        {"negative offsets", with(5, negative), "", false, blank, Position(6, 40)},
-        {"decreasing offsets", with(0, decreasing), "", false, LinesFrom(text, good[2 + 39]), Position(1, 40)},
-        {"offsets past the end", with(3, past_end), "", false, blank, Position(4, 40)},
-        {"three bytes", {}, "\x01\x02\x03", true, first, Position(1, 40)},
-    };
-    for (const IndexCase &c : cases) {
-        SCOPED_TRACE(c.what);
-        session.File("book.txt", text);
-        std::string bytes = c.words.empty() ? c.bytes : Words(c.words);
-        session.File(".book.txt.tomo", bytes);
-        Script s;
-        Open(s, 1, "", "page");
-        s.Tap(kStickDown).Tap(kR).Tap(kL).Tap(kStickRight).Tap(kStickUp).Tap(kStickLeft).Shot("moved");
-        s.Tap(kA).Tap(kA);
-        Outcome run = Play(s);
-        ExpectLeftForMenu(run);
-        EXPECT_EQ(session.Rows("page"), Page(c.page, c.status));
-        std::vector<int32_t> now = ReadWords(Index("book.txt"));
-        if (c.measured_again) {
-            EXPECT_EQ(now, good) << "measured again, and back at line 0 after the moves";
-            EXPECT_EQ(session.Rows("moved"), Page(first, Position(1, 40)));
-        } else {
-            // used as it is: only the saved line may have changed
-            ASSERT_EQ(now.size(), c.words.size());
-            EXPECT_TRUE(std::equal(now.begin() + 1, now.end(), c.words.begin() + 1));
-        }
+TEST_P(LyingIndexFiles, AreMeasuredAgainOrUsedWithoutHarm) {
+    const LyingIndex &c = GetParam();
+    const std::string text = LiedAboutText();
+    session.File("book.txt", text);
+    session.File(".book.txt.tomo", c.bytes);
+    Script s;
+    Open(s, 1, "", "page");
+    s.Tap(kStickDown).Tap(kR).Tap(kL).Tap(kStickRight).Tap(kStickUp).Tap(kStickLeft).Shot("moved");
+    s.Tap(kA).Tap(kA);
+    Outcome run = Play(s);
+    ExpectLeftForMenu(run);
+    const std::vector<int32_t> words = c.measured_again ? ModelIndex(text) : WordsOf(c.bytes);
+    EXPECT_EQ(session.Rows("page"),
+              Page(LinesFrom(text, words[2 + static_cast<size_t>(c.line)]), Position(c.line + 1, words[1])));
+    std::vector<int32_t> now = ReadWords(Index("book.txt"));
+    if (c.measured_again) {
+        EXPECT_EQ(now, words);
+        EXPECT_EQ(session.Rows("moved"), Page(NumberedRows(1, 15), Position(1, kLiedLines)));
+    } else {
+        ASSERT_EQ(now.size(), words.size());
+        EXPECT_TRUE(std::equal(now.begin() + 1, now.end(), words.begin() + 1));
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, LyingIndexFiles, ::testing::ValuesIn(LyingIndexes()));
 
 TEST_F(Hostile, AHugeIndexIsNotReadWholeOnOpen) {
     // a sparse text of 500,000,000 NUL bytes and a sparse index that claims
