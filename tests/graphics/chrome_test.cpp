@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "fontsheet.h"
 #include "graphics.h"
 #include "sdltest.h"
 
@@ -18,16 +17,8 @@ constexpr Uint16 kGreen = 0x0400;
 constexpr Uint16 kBlue = 0x0006;
 constexpr Uint16 kPaint = 0x1234;
 
-class ChromeTest : public ::testing::Test {
+class ChromeTest : public DrawTest {
 protected:
-    SurfaceHolder screen{MakeScreen16()};
-    SurfaceHolder sheet{MakeSheet(1536)};
-
-    void SetUp() override {
-        ASSERT_NE(screen.get(), nullptr);
-        ASSERT_NE(sheet.get(), nullptr);
-    }
-
     void Paint(SDL_Surface *s, Uint16 value) {
         for (int y = 0; y < s->h; y++)
             for (int x = 0; x < s->w; x++) putpixel(s, x, y, value);

@@ -38,17 +38,11 @@ void DrawAllGlyphs(SDL_Surface *sheet, SDL_Surface *screen) {
 // A 32-bit sheet with an alpha channel, as the loader makes of a 32-bit
 // Targa: red in the low byte, alpha varying across each cell.
 SDL_Surface *MakeAlphaSheet(int width) {
-    SDL_Surface *s = SDL_CreateRGBSurface(0, width, 13, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
-    if (!s) return s;
-    for (int y = 0; y < 13; y++) {
-        Uint32 *row = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(s->pixels) + y * s->pitch);
-        for (int x = 0; x < width; x++) {
-            Uint32 alpha = static_cast<Uint32>((x * 37 + y * 91) % 256);
-            row[x] = static_cast<Uint32>(x % 256) | static_cast<Uint32>(y * 19) << 8 |
-                     static_cast<Uint32>(255 - x % 200) << 16 | alpha << 24;
-        }
-    }
-    return s;
+    return MakeSheetOf(width, 13, 0xFF000000, [](int x, int y) {
+        Uint32 alpha = static_cast<Uint32>((x * 37 + y * 91) % 256);
+        return static_cast<Uint32>(x % 256) | static_cast<Uint32>(y * 19) << 8 |
+               static_cast<Uint32>(255 - x % 200) << 16 | alpha << 24;
+    });
 }
 
 void ExpectSameGlyphs(SDL_Surface *original, SDL_Surface *copy) {
@@ -78,12 +72,9 @@ struct ScreenSheet {
 // Channels that are no multiples of the 5-6-5 steps, so the copy has to
 // truncate each of them exactly as the blit does.
 SDL_Surface *MakeOddChannelSheet() {
-    SDL_Surface *s = SDL_CreateRGBSurface(0, 1536, 13, 32, 0xFF, 0xFF00, 0xFF0000, 0);
-    if (!s) return s;
-    for (int y = 0; y < 13; y++)
-        for (int x = 0; x < 1536; x++)
-            putpixel(s, x, y, static_cast<Uint32>(x * 2654435761u + y * 40503u) | 0xFF000000u);
-    return s;
+    return MakeSheetOf(1536, 13, 0, [](int x, int y) {
+        return static_cast<Uint32>(x * 2654435761u + y * 40503u) | 0xFF000000u;
+    });
 }
 
 TEST(SheetCopy, TheFontSheetCopyDrawsEveryGlyphAsTheConvertingBlitDoes) {

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "fontsheet.h"
 #include "graphics.h"
 #include "sdltest.h"
 
@@ -14,16 +13,9 @@ namespace {
 
 using namespace testutil;
 
-class FontTest : public ::testing::Test {
+class FontTest : public DrawTest {
 protected:
-    SurfaceHolder screen{MakeScreen16()};
-    SurfaceHolder sheet{MakeSheet(1536)};
     std::vector<Uint16> want = std::vector<Uint16>(320 * 240, 0);
-
-    void SetUp() override {
-        ASSERT_NE(screen.get(), nullptr);
-        ASSERT_NE(sheet.get(), nullptr);
-    }
 
     // Paints the expected picture: columns [first, last] of cell c at (col, row).
     void Expect(int col, int row, int c, int first = 0, int last = 5) {

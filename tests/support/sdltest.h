@@ -1,7 +1,8 @@
 // sdltest.h: what the suites that draw or take events share: the fixture
 // of the ones that need SDL's video and its event queue (the dummy driver,
-// started once a suite, and a queue that each test starts empty), and the
-// comparison of a 16-bit surface with the pixels it should hold.
+// started once a suite, and a queue that each test starts empty), the one
+// of those that draw text, and the comparison of a 16-bit surface with the
+// pixels it should hold.
 #ifndef TOMO_TEST_SDLTEST_H
 #define TOMO_TEST_SDLTEST_H
 
@@ -11,6 +12,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "fontsheet.h"
 #include "surface.h"
 
 namespace testutil {
@@ -36,6 +38,18 @@ protected:
     }
     static void TearDownTestSuite() { SDL_Quit(); }
     void SetUp() override { TakeEvents(); }
+};
+
+// A 16-bit screen and the synthetic font sheet, for the suites that draw.
+class DrawTest : public ::testing::Test {
+protected:
+    SurfaceHolder screen{MakeScreen16()};
+    SurfaceHolder sheet{MakeSheet(1536)};
+
+    void SetUp() override {
+        ASSERT_NE(screen.get(), nullptr);
+        ASSERT_NE(sheet.get(), nullptr);
+    }
 };
 
 // The pixels of rows top..bottom of a 16-bit surface that are not
