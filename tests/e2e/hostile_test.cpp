@@ -40,8 +40,7 @@ TEST_F(Hostile, BrokenFontSheetsAreReportedAndTheProgramRunsOn) {
     for (const RefusedSheet &c : all) {
         SCOPED_TRACE(c.what + ": " + c.err);
         session.File("simplefont.tga", c.bytes);
-        Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Tap(kX).Tap(kA).Tap(kA), opt);
-        ExpectLeftForMenu(run);
+        Outcome run = PlayToMenu(Script().Tap(kStickDown).Tap(kB).Tap(kX).Tap(kA).Tap(kA), opt);
         EXPECT_EQ(run.err, c.err);
         EXPECT_EQ(run.Listings().size(), 2u);
     }
@@ -63,8 +62,7 @@ TEST_P(LyingIndexFiles, AreMeasuredAgainOrUsedWithoutHarm) {
     Open(s, 1, "", "page");
     s.Tap(kStickDown).Tap(kR).Tap(kL).Tap(kStickRight).Tap(kStickUp).Tap(kStickLeft).Shot("moved");
     s.Tap(kA).Tap(kA);
-    Outcome run = Play(s);
-    ExpectLeftForMenu(run);
+    PlayToMenu(s);
     const std::vector<int32_t> words = c.measured_again ? ModelIndex(text) : WordsOf(c.bytes);
     EXPECT_EQ(session.Rows("page"),
               Page(LinesFrom(text, words[2 + static_cast<size_t>(c.line)]), Position(c.line + 1, words[1])));
@@ -94,13 +92,10 @@ TEST_F(Hostile, AHugeIndexIsNotReadWholeOnOpen) {
         std::string end = Words({size});
         f.write(end.data(), 4);
     }
-    Options opt;
-    opt.kill_after_s = 30;
     Script s;
     Open(s, 1, "", "page");
     s.Tap(kStickRight).Shot("end").Tap(kA).Tap(kA);
-    Outcome run = Play(s, opt);
-    ExpectLeftForMenu(run);
+    Outcome run = PlayToMenu(s, Options().Within(30));
     EXPECT_EQ(session.Rows("page")[15], Position(1, size));
     EXPECT_EQ(session.Rows("end")[15], Position(size, size));
     // from B's press to the frame of its page
@@ -127,8 +122,7 @@ TEST_F(Hostile, AnIndexWriteThatFailsHalfWayIsMeasuredAgainOnTheNextVisit) {
         opt.fail = "write:/.book.txt.tomo:" + std::to_string(fail_after);
         Script s;
         Open(s, 1, "", "page").Tap(kR).Tap(kStickRight).Shot("broken_end").Tap(kA).Tap(kA);
-        Outcome broken = Play(s, opt);
-        ExpectLeftForMenu(broken);
+        Outcome broken = PlayToMenu(s, opt);
         EXPECT_TRUE(broken.Logged("fault write /.book.txt.tomo after " + std::to_string(fail_after)))
             << broken.Summary();
         EXPECT_EQ(session.Rows("page"), first) << "the text is shown all the same";
@@ -137,8 +131,7 @@ TEST_F(Hostile, AnIndexWriteThatFailsHalfWayIsMeasuredAgainOnTheNextVisit) {
 
         Script again;
         Open(again, 1, "", "again").Tap(kStickRight).Shot("end").Tap(kA).Tap(kA);
-        Outcome next = Play(again);
-        ExpectLeftForMenu(next);
+        PlayToMenu(again);
         EXPECT_EQ(session.Rows("again"), first);
         EXPECT_EQ(session.Rows("end")[0], NumberedRow(lines));
         EXPECT_EQ(ReadWords(Index("book.txt")), ModelIndex(text, lines - 1));
@@ -164,10 +157,7 @@ TEST_F(Hostile, TextsThatAreNoTextsAreCutAndIndexedLikeAnyOther) {
         s.Tap(kR).Tap(kStickRight).Shot(texts[i].first + "_end").Tap(kA);
     }
     s.Tap(kA);
-    Options opt;
-    opt.kill_after_s = 120;
-    Outcome run = Play(s, opt);
-    ExpectLeftForMenu(run);
+    PlayToMenu(s, Options().Within(120));
     for (const auto &t : texts) {
         SCOPED_TRACE(t.first);
         const int32_t count = ModelIndex(t.second)[1];
@@ -193,8 +183,7 @@ TEST_F(Hostile, OddNamesAreListedOpenedAndLeft) {
     Open(s, 2, "", "longest").Tap(kA);
     Open(s, 4, "", "high").Tap(kA);
     s.Tap(kA);
-    Outcome run = Play(s);
-    ExpectLeftForMenu(run);
+    PlayToMenu(s);
     // ".nnn....tomo" is longer than a name may be: read with the index in memory
     EXPECT_EQ(session.Rows("longest")[0], "the longest name");
     EXPECT_EQ(session.Rows("longest")[15], Position(1, 1));
@@ -212,8 +201,7 @@ TEST_F(Hostile, HundredNestedFoldersAreEnteredAsFarAsThePathFits) {
     Script s;
     for (int i = 0; i < 100; i++) s.Tap(kStickDown).Tap(kB);
     s.Shot("deepest").Tap(kA);
-    Outcome run = Play(s);
-    ExpectLeftForMenu(run);
+    Outcome run = PlayToMenu(s);
     size_t fits = (99 - session.Root().size()) / 2;
     std::string deepest = session.Root();
     for (size_t i = 0; i < fits; i++) deepest += "/d";
@@ -226,8 +214,7 @@ TEST_F(Hostile, AStartFolderDeeperThanThePathHoldsIsAnEmptyListWhereBGoesToTheRo
     for (int i = 1; i < 100; i++) rel += "/d";
     session.StartIn(rel);
     ASSERT_GE(session.Start().size(), 100u);
-    Outcome run = Play(Script().Shot("start").Tap(kStickDown).Tap(kB).Shot("root").Tap(kA));
-    ExpectLeftForMenu(run);
+    PlayToMenu(Script().Shot("start").Tap(kStickDown).Tap(kB).Shot("root").Tap(kA));
     EXPECT_EQ(session.Rows("start"), ListScreen("", {}));
     EXPECT_EQ(session.Rows("root")[0], "Dir:/");
     EXPECT_EQ(session.Rows("root")[1], Entry("..", true));
@@ -241,26 +228,17 @@ TEST_F(Hostile, AFileRemovedAfterTheListingIsNotOpened) {
         for (int i = 0; i < 2000 && !fs::exists(shot); i++) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         fs::remove(session.Path("gone.txt"));
     });
-    Outcome run = Play(Script().Shot("listed").Wait(500).Tap(kStickDown).Tap(kB).Shot("after_b").Tap(kA));
+    Outcome run = PlayToMenu(Script().Shot("listed").Wait(500).Tap(kStickDown).Tap(kB).Shot("after_b").Tap(kA));
     remover.join();
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("after_b"), ListScreen(session.Root(), {Entry("gone.txt"), Entry("simplefont.tga")}));
     EXPECT_EQ(run.Listings().size(), 1u);
     EXPECT_FALSE(fs::exists(Index("gone.txt")));
 }
 
 TEST_F(Hostile, TwentyThousandEntriesAreListedWhole) {
-    session.Dir("big");
-    char name[16];
-    for (int i = 0; i < 20000; i++) {
-        snprintf(name, sizeof name, "e%05d", i);
-        WriteFile(session.Path("big/") + name, "");
-    }
-    Options opt;
-    opt.kill_after_s = 120;
-    Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Tap(kStickRight).Shot("last").Tap(kL).Shot("back15")
-                           .Tap(kStickUp).Tap(kA), opt);
-    ExpectLeftForMenu(run);
+    testutil::NumberedFiles(session.Dir("big"), "e", 0, 19999, 5);
+    Outcome run = PlayToMenu(Script().Tap(kStickDown).Tap(kB).Tap(kStickRight).Shot("last").Tap(kL).Shot("back15")
+                           .Tap(kStickUp).Tap(kA), Options().Within(120));
     ASSERT_EQ(run.Listings().size(), 2u);
     EXPECT_EQ(run.Listings()[1].size(), 20001u);
     EXPECT_EQ(session.Rows("last"), ListScreen(session.Path("big"), {Entry("e19999")}));

@@ -30,9 +30,8 @@ TEST_P(Browsing, ListsTheStartFolderSortedByBytesAndPrintsIt) {
     fs::create_directory_symlink(session.Path("sub"), session.Path("lnk"));
     fs::create_symlink(session.Path("nowhere"), session.Path("dead"));
 
-    Outcome run = Play(Script().Shot("start").Tap(kA));
+    Outcome run = PlayToMenu(Script().Shot("start").Tap(kA));
 
-    ExpectLeftForMenu(run);
     std::vector<std::string> sorted = {"-dash", "..", "A", "a.txt", "b", "dead", "lnk", "pipe", "simplefont.tga", "sub"};
     ASSERT_EQ(run.Listings().size(), 1u) << run.out;
     EXPECT_EQ(run.Listings()[0], sorted);
@@ -46,8 +45,7 @@ TEST_P(Browsing, ListsTheStartFolderSortedByBytesAndPrintsIt) {
 
 TEST_P(Browsing, HighlightsTheFirstListRowOnly) {
     session.Dir("sub");
-    Outcome run = Play(Script().Shot("start").Tap(kStickDown).Shot("moved").Tap(kA));
-    ExpectLeftForMenu(run);
+    PlayToMenu(Script().Shot("start").Tap(kStickDown).Shot("moved").Tap(kA));
     for (const char *name : {"start", "moved"}) {
         Screen s = session.Shot(name);
         ASSERT_TRUE(s.loaded()) << name;
@@ -73,9 +71,8 @@ TEST_P(Browsing, CutsALongHeadingAt49AndALongNameAt51Columns) {
     session.File(folder + "/" + longest);
     session.File(folder + "/short.txt");
 
-    Outcome run = Play(Script().Shot("list").Tap(kA));
+    Outcome run = PlayToMenu(Script().Shot("list").Tap(kA));
 
-    ExpectLeftForMenu(run);
     ASSERT_GT(session.Start().size(), 49u);
     std::vector<std::string> rows = session.Rows("list");
     ASSERT_EQ(rows.size(), 16u);
@@ -99,9 +96,8 @@ TEST_P(Browsing, ShowsTheLettersOfUtf8Names) {
     session.File(folder + "/" + umlauts + ".txt");
     session.Dir(folder + "/Übersetzungen");
 
-    Outcome run = Play(Script().Shot("list").Tap(kA));
+    Outcome run = PlayToMenu(Script().Shot("list").Tap(kA));
 
-    ExpectLeftForMenu(run);
     // sorted by bytes: "Ü" is C3 9C, "ä" C3 A4
     EXPECT_EQ(session.Rows("list"),
               ListScreen(Latin1(session.Start()),
@@ -128,9 +124,8 @@ TEST_P(Browsing, MovesByOneAndByFifteenAndStopsAtBothEnds) {
     s.Tap(kStickUp).Tap(kY).Shot("up_at_start");
     s.Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     std::vector<std::string> rows = session.Rows("at3");
     std::vector<std::string> from3;
     for (int k = 3; k <= 16; k++) from3.push_back(F(k));
@@ -160,9 +155,8 @@ TEST_P(Browsing, FifteenBackFromTwentyAndFromTenAndTheStickJumps) {
     s.Tap(kStickRight).Tap(kStickRight).Shot("last_again");
     s.Tap(kA);
 
-    Outcome run = Play(s);
+    PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("at20")[1], F(20));
     EXPECT_EQ(session.Rows("l_from20")[1], F(5));
     EXPECT_EQ(session.Rows("at10")[1], F(10));
@@ -176,8 +170,7 @@ TEST_P(Browsing, FifteenBackFromTwentyAndFromTenAndTheStickJumps) {
 
 TEST_P(Browsing, EveryEventIsFollowedByOneFrameAndAQuitByNoneInTheList) {
     session.Dir("d");
-    Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Tap(7).Tap(kStickRight).Tap(kA));
-    ExpectLeftForMenu(run);
+    Outcome run = PlayToMenu(Script().Tap(kStickDown).Tap(kB).Tap(7).Tap(kStickRight).Tap(kA));
     // four taps are eight events, each with its frame; A's own press ends
     // the loop without one
     std::vector<int> expected(8, 1);
@@ -199,9 +192,8 @@ TEST_P(Browsing, EntersAFolderAndGoesBackUpWithTheSelectionOnTheFirstEntry) {
     s.Tap(kB).Shot("root");
     s.Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     std::string b = session.Path("a/b");
     EXPECT_EQ(session.Rows("b"), ListScreen(b, {Entry("..", true), Entry("c", true), Entry("note.txt"),
                                                 Entry("simplefont.tga")}));
@@ -227,9 +219,8 @@ TEST_P(Browsing, DotDotClimbsToTheRootAndStaysThere) {
     for (size_t i = 0; i < above.size(); i++) s.Tap(kB).Shot("up" + std::to_string(i));
     s.Tap(kB).Shot("still_root").Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     for (size_t i = 0; i < above.size(); i++)
         EXPECT_EQ(session.Rows("up" + std::to_string(i))[0], "Dir:" + above[i].string());
     EXPECT_EQ(session.Rows("still_root")[0], "Dir:/");
@@ -256,9 +247,8 @@ TEST_P(Browsing, AFolderWhosePathWouldNotFitIsNotEntered) {
     s.Tap(kStickUp).Tap(kB).Shot("entered");
     s.Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     ASSERT_EQ(session.Start().size(), 80u);
     EXPECT_EQ(session.Rows("refused"),
               ListScreen(session.Start(), {Entry(too_long, true), Entry("simplefont.tga")}));
@@ -271,20 +261,12 @@ TEST_P(Browsing, AFolderWhosePathWouldNotFitIsNotEntered) {
 TEST_P(Browsing, ANamedPipeIsNotOpened) {
     session.Fifo("pipe");
     // "..", pipe, simplefont.tga
-    Options opt;
-    opt.kill_after_s = 20;
-    Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Shot("after_b").Tap(kA), opt);
-    ExpectLeftForMenu(run);
+    PlayToMenu(Script().Tap(kStickDown).Tap(kB).Shot("after_b").Tap(kA), Options().Within(20));
     EXPECT_EQ(session.Rows("after_b"), ListScreen(session.Root(), {Entry("pipe"), Entry("simplefont.tga")}));
 }
 
 TEST_P(Browsing, AFolderOfFiveThousandFilesIsListedWhole) {
-    session.Dir("big");
-    char name[16];
-    for (int i = 0; i < 5000; i++) {
-        snprintf(name, sizeof name, "zz%04d", i);
-        session.File(std::string("big/") + name);
-    }
+    testutil::NumberedFiles(session.Dir("big"), "zz", 0, 4999, 4);
     // root: "..", big, simplefont.tga
     Script s;
     s.Tap(kStickDown).Tap(kB).Shot("top");
@@ -292,9 +274,8 @@ TEST_P(Browsing, AFolderOfFiveThousandFilesIsListedWhole) {
     s.Tap(kL).Shot("back15");
     s.Tap(kStickUp).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     ASSERT_EQ(run.Listings().size(), 2u);
     std::vector<std::string> big = run.Listings()[1];
     ASSERT_EQ(big.size(), 5001u);
@@ -311,8 +292,7 @@ TEST_P(Browsing, AHeldStickMovesOncePerDeliveredPress) {
     NumberedFiles(38);
     // 40 entries; the press and the repeats that reach the program each
     // move one entry on.
-    Outcome run = Play(Script().Hold(kStickDown, 2200).Shot("after_hold").Tap(kA));
-    ExpectLeftForMenu(run);
+    Outcome run = PlayToMenu(Script().Hold(kStickDown, 2200).Shot("after_hold").Tap(kA));
     int moves = run.Delivered(kStickDown);
     EXPECT_GE(moves, 4) << "repeats at 750, 1350, 1650, 1800 ms ... after the first tick" << run.Summary();
     EXPECT_GE(run.Count("push 4"), run.Count("got repeat 4"));
@@ -345,9 +325,8 @@ TEST_P(Unprivileged, AnUnreadableFolderIsAnEmptyListWhereBGoesUp) {
     s.Tap(kB).Shot("back");
     s.Tap(kA);
 
-    Outcome run = Play(s, opt);
+    Outcome run = PlayToMenu(s, opt);
 
-    ExpectLeftForMenu(run);
     std::vector<std::string> empty = ListScreen(session.Path("locked"), {});
     EXPECT_EQ(session.Rows("empty"), empty);
     EXPECT_EQ(session.Rows("moved"), empty);

@@ -63,9 +63,8 @@ TEST_P(Reading, PagesThroughATextAndJumpsToBothEnds) {
     Open(s, 1, "measured", "top");
     MoveThrough40(s).Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_TRUE(session.Shot("measured").AllBlack()) << "fewer than 100 lines draw no progress";
     EXPECT_EQ(session.Rows("top"), Page(NumberedRows(1, 15), "On line 1 of 40 (2%)"));
     ExpectMovedThrough40(session);
@@ -93,9 +92,8 @@ TEST_P(Reading, LeavesForTheListAndReopensAtTheSavedLine) {
     s.Tap(kA).Shot("list_again");
     s.Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("first"), Page({"one", "two", "three"}, "On line 1 of 3 (33%)"));
     EXPECT_EQ(session.Rows("second"), Page({"two", "three"}, "On line 2 of 3 (66%)"));
     std::vector<std::string> list =
@@ -126,9 +124,8 @@ TEST_F(ReadingOnConsole, WrapsLongLinesAtTheLastSpaceAndTakesBothLineEnds) {
     Open(s, 2, "", "page");
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("page"), Page({"It was a bright cold day in April, and the clocks",
                                           "were striking thirteen.",
                                           "Windows line",
@@ -173,9 +170,8 @@ TEST_F(ReadingOnConsole, ShowsTheLettersOfAUtf8TextAndEveryByteOfALatin1One) {
     Open(s, 1, "", "latin1");
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("utf8"), Page({Latin1("Grüße aus München, \"sagte er\" - und"),
                                           "ging...",
                                           Latin1("'Don't' - \"quoted\" \u00B7 naïve OEuvre"),
@@ -213,9 +209,8 @@ TEST_F(ReadingOnConsole, Measuring250LinesShowsTheLastCountInTheFrameAfterB) {
     s.Tap(kStickDown).FlipShots("measuring").Press(kB).Shot("after_b").Release(kB).Shot("page");
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("after_b"), Measuring(200)) << "the frame after B keeps the last message";
     EXPECT_TRUE(session.Shot("after_b").Separator());
     EXPECT_EQ(session.Rows("measuring-1"), Measuring(200)) << "the frame step's own flip";
@@ -240,9 +235,8 @@ TEST_F(ReadingOnConsole, OnASlowCardTheCountGoesUpAtTheDisplaysPace) {
     s.Tap(kStickDown).FlipShots("measuring").Press(kB).Release(kB);
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s, opt);
+    Outcome run = PlayToMenu(s, opt);
 
-    ExpectLeftForMenu(run);
     std::vector<LogLine> presents = PresentsAfterB(run);
     ASSERT_GE(presents.size(), 4u) << run.Summary();
     EXPECT_EQ(presents.back().text, "frame") << "the frame step's own flip";
@@ -280,9 +274,8 @@ TEST_F(ReadingOnConsole, AnEmptyTextShowsNothingAndKeepsTheEndMoveAcrossVisits) 
     s.Tap(kStickLeft).Shot("start");
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("opened"), Page({}, "On line 1 of 0 (0%)"));
     EXPECT_EQ(session.Rows("moved"), Page({}, "On line 1 of 0 (0%)"));
     // the end of no lines is line -1, shown as 0 and stored as it is
@@ -324,11 +317,8 @@ TEST_F(ReadingOnConsole, AHeldButtonScrollsFasterAndFaster) {
     s.Hold(kX, 4000).Shot("held");
     s.Tap(kA).Tap(kA);
 
-    Options opt;
-    opt.kill_after_s = 120;
-    Outcome run = Play(s, opt);
+    Outcome run = PlayToMenu(s, Options().Within(120));
 
-    ExpectLeftForMenu(run);
     int taken = run.Delivered(kX);
     long moved = HeldMove(run, kX);
     ASSERT_GE(taken, 5) << "too few repeats to see the speed-up\n" << run.Summary();
@@ -356,16 +346,15 @@ TEST_F(ReadingOnConsole, AStaleIndexIsMeasuredAgainAndKeepsThePlace) {
         Script first;
         Open(first, 1);
         first.Tap(kR, 2).Tap(kA).Tap(kA);
-        ExpectLeftForMenu(Play(first));
+        PlayToMenu(first);
         ASSERT_EQ(ReadWords(Index("book.txt")), ModelIndex(NumberedText(40), 30));
 
         session.File("book.txt", NumberedText(c.lines, 'N'));
         Script second;
         Open(second, 1, "", "page");
         second.Tap(kA).Tap(kA);
-        Outcome run = Play(second);
+        PlayToMenu(second);
 
-        ExpectLeftForMenu(run);
         EXPECT_EQ(session.Rows("page"),
                   Page(NumberedRows(c.top, std::min(c.top + 14, c.lines), 'N'), Position(c.top, c.lines)));
         std::vector<int32_t> words = ReadWords(Index("book.txt"));
@@ -441,9 +430,8 @@ TEST_F(ReadingOnConsole, WhereNoIndexFileCanBeUsedTheTextIsReadInMemory) {
         MoveThrough40(s).Tap(kA).Tap(kA);
         c.opt.kill_after_s = 20;
 
-        Outcome run = Play(s, c.opt);
+        PlayToMenu(s, c.opt);
 
-        ExpectLeftForMenu(run);
         EXPECT_EQ(session.Rows("opened"), Page(NumberedRows(1, 15), Position(1, 40)));
         ExpectMovedThrough40(session);
         c.check(folder, index);
@@ -461,9 +449,8 @@ TEST_F(ReadingOnConsole, TheStatusTickShowsThePositionThenTheHelpThenTheTitle) {
     s.Tap(kX).Shot("pressed");
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     ASSERT_LT(run.Index("got release 13"), run.Index(kTickPresent)) << "the text was open before the first tick";
     // what is on the status line at a shot follows from the ticks before it
     const std::vector<std::string> cycle = {
@@ -493,9 +480,8 @@ TEST_F(ReadingQuit, OnTheConsoleAQuitRequestIsIgnored) {
     Script s;
     s.Tap(kStickDown).Tap(kB).Quit().Shot("after_quit").Tap(kX).Shot("moved").Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     int quit = run.Index("got quit");
     ASSERT_GE(quit, 0) << run.Summary();
     EXPECT_EQ(run.Index("frame", quit + 1), quit + 1) << "one frame for the quit request";
@@ -506,9 +492,8 @@ TEST_F(ReadingQuit, OnTheConsoleAQuitRequestIsIgnored) {
 TEST_F(ReadingQuit, OnTheDesktopAQuitRequestEndsTheProgram) {
     session.File("book.txt", NumberedText(40));
     flavour = Flavour::Desktop;
-    Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Quit().Shot("never"));
+    Outcome run = PlayToMenu(Script().Tap(kStickDown).Tap(kB).Quit().Shot("never"));
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got quit") << "no frame after the quit request";
     EXPECT_FALSE(run.Logged("step shot never.bmp"));
     EXPECT_EQ(ReadWords(Index("book.txt")), ModelIndex(NumberedText(40)));
@@ -532,11 +517,8 @@ TEST_F(ReadingOnConsole, TheVolumeButtonsCrossTheTextByHundredths) {
     s.Tap(kVolUp).Shot("stepped_back");
     s.Tap(kA).Tap(kA);
 
-    Options opt;
-    opt.kill_after_s = 120;
-    Outcome run = Play(s, opt);
+    Outcome run = PlayToMenu(s, Options().Within(120));
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("list"),
               ListScreen(session.Root(), {Entry("..", true), Entry("book.txt"), Entry("simplefont.tga")}));
     int first_push = run.Index("push 17");

@@ -97,6 +97,11 @@ struct Options {
     // The display to use instead of SDL's dummy driver: DISPLAY is set to
     // it and SDL_VIDEODRIVER left out, as on a desktop.
     std::string display;
+
+    Options &Within(int seconds) {
+        kill_after_s = seconds;
+        return *this;
+    }
 };
 
 struct LogLine {
@@ -406,11 +411,7 @@ private:
 };
 
 // "f01", "f02", ...
-inline std::string NumberedFile(int k) {
-    char name[16];
-    snprintf(name, sizeof name, "f%02d", k);
-    return name;
-}
+inline std::string NumberedFile(int k) { return NumberedName("f", k, 2); }
 
 // The end-to-end tests' fixture: a session played in one flavour (the
 // console's unless said), runs that must end by themselves and without a
@@ -430,6 +431,11 @@ protected:
         EXPECT_EQ(run.exit_code, 0) << run.Summary();
         EXPECT_TRUE(run.WentToMenu()) << run.Summary();
     }
+    Outcome PlayToMenu(const Script &script, const Options &opt = Options()) {
+        Outcome run = Play(script, opt);
+        ExpectLeftForMenu(run);
+        return run;
+    }
     // Down to list entry `entry` and B on it; the shot `measured` is the
     // frame that B leaves, `page` the first page after its release.
     static Script &Open(Script &s, int entry, const std::string &measured = "", const std::string &page = "") {
@@ -441,9 +447,7 @@ protected:
     }
     std::string Index(const std::string &name) const { return IndexFile(session.Root(), name); }
     // NumberedFile(1) .. NumberedFile(n) in the start folder.
-    void NumberedFiles(int n) {
-        for (int k = 1; k <= n; k++) session.File(NumberedFile(k), "x\n");
-    }
+    void NumberedFiles(int n) { testutil::NumberedFiles(session.Root(), "f", 1, n, 2, "x\n"); }
 
     Flavour flavour = Flavour::Console;
     Session session;

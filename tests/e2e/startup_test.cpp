@@ -43,8 +43,7 @@ using DesktopQuit = SessionTest;
 
 TEST_P(Starting, AOrStartInTheListLeavesForTheMenuAtOnce) {
     for (int button : {kA, kStart}) {
-        Outcome run = Play(Script().Tap(kStickDown).Press(button).Release(button));
-        ExpectLeftForMenu(run);
+        Outcome run = PlayToMenu(Script().Tap(kStickDown).Press(button).Release(button));
         EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got press " + std::to_string(button) + " #1")
             << "no frame after the press that ends the program\n" << run.Summary();
         EXPECT_FALSE(run.Logged("step release " + std::to_string(button)));
@@ -80,8 +79,7 @@ TEST_P(Starting, AMissingFontSheetIsReportedAndTheProgramRunsWithoutText) {
         fs::remove_all(sheet);
         if (std::string(kind) == "named pipe") session.Fifo("simplefont.tga");
         if (std::string(kind) == "folder") session.Dir("simplefont.tga");
-        Outcome run = Play(Script().Shot("no_text").Tap(kStickDown).Shot("moved").Tap(kA), opt);
-        ExpectLeftForMenu(run);
+        Outcome run = PlayToMenu(Script().Shot("no_text").Tap(kStickDown).Shot("moved").Tap(kA), opt);
         EXPECT_EQ(run.err, "LoadTargaImage: could not open file ./simplefont.tga\n");
         EXPECT_EQ(run.out, std::string("\n\nSorted...\n..\nd\n") + (fs::exists(sheet) ? "simplefont.tga\n" : ""));
         for (const char *shot : {"no_text", "moved"}) {
@@ -99,8 +97,7 @@ TEST_P(Starting, AStandardOutputWithoutAReaderStillEndsInTheMenu) {
     Options opt;
     opt.stdout_gone = true;
     // into d, open t.txt, back to the list, leave: three listings
-    Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Tap(kStickDown).Tap(kB).Shot("text").Tap(kA).Tap(kA), opt);
-    ExpectLeftForMenu(run);
+    Outcome run = PlayToMenu(Script().Tap(kStickDown).Tap(kB).Tap(kStickDown).Tap(kB).Shot("text").Tap(kA).Tap(kA), opt);
     EXPECT_TRUE(run.Logged("execl SIGPIPE default")) << run.Summary();
     EXPECT_EQ(session.Rows("text")[0], "text");
 }
@@ -144,8 +141,7 @@ TEST_F(DesktopStart, WithoutAJoystickItRunsOnTheKeyboard) {
     Options opt;
     opt.fail = "nojoystick";
     flavour = Flavour::Desktop;
-    Outcome run = Play(Script().Key("Down").Shot("moved").Key("Escape"), opt);
-    ExpectLeftForMenu(run);
+    Outcome run = PlayToMenu(Script().Key("Down").Shot("moved").Key("Escape"), opt);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(session.Rows("moved"), ListScreen(session.Root(), {Entry("d", true), Entry("simplefont.tga")}));
     EXPECT_FALSE(run.Logged("joystick close")) << "no joystick was opened";
@@ -174,8 +170,7 @@ TEST_F(DesktopStart, ADisplayThatDoesNotAnswerIsSaidInOneLine) {
 
 TEST_F(ConsoleQuit, AQuitRequestIsIgnoredWithOneFrame) {
     session.Dir("d");
-    Outcome run = Play(Script().Quit().Shot("after_quit").Tap(kStickDown).Shot("moved").Tap(kA));
-    ExpectLeftForMenu(run);
+    Outcome run = PlayToMenu(Script().Quit().Shot("after_quit").Tap(kStickDown).Shot("moved").Tap(kA));
     EXPECT_EQ(run.Texts({"got ", "frame"}),
               (std::vector<std::string>{"frame", "got quit", "frame", "got press 4 #1", "frame", "got release 4",
                                         "frame", "got press 12 #1"}));
@@ -187,8 +182,7 @@ TEST_F(ConsoleQuit, AQuitRequestIsIgnoredWithOneFrame) {
 
 TEST_F(DesktopQuit, AQuitRequestEndsTheProgramLikeA) {
     flavour = Flavour::Desktop;
-    Outcome run = Play(Script().Tap(kStickDown).Quit().Shot("never"));
-    ExpectLeftForMenu(run);
+    Outcome run = PlayToMenu(Script().Tap(kStickDown).Quit().Shot("never"));
     EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got quit") << "no frame after the quit request";
     EXPECT_FALSE(run.Logged("step shot never.bmp"));
 }

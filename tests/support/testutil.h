@@ -63,6 +63,19 @@ inline std::string ReadFile(const std::string &path) {
     return bytes;
 }
 
+// prefix and k in `digits` digits: "f01", "zz0999".
+inline std::string NumberedName(const std::string &prefix, long k, int digits) {
+    char buf[24];
+    snprintf(buf, sizeof buf, "%0*ld", digits, k);
+    return prefix + buf;
+}
+
+// Files NumberedName(prefix, k, digits) for k = first .. last in folder.
+inline void NumberedFiles(const std::string &folder, const std::string &prefix, long first, long last,
+                          int digits, const std::string &bytes = "") {
+    for (long k = first; k <= last; k++) WriteFile(folder + "/" + NumberedName(prefix, k, digits), bytes);
+}
+
 // ---- The line index file ----------------------------------------------------
 
 // Where the index of folder/name is kept.
@@ -98,11 +111,7 @@ inline std::vector<int32_t> ReadWords(const std::string &path) { return WordsOf(
 // Line k (from 1) of the numbered text reads "L000k" in seven characters
 // ("N000k" with tag 'N', for a text that replaced another): with its LF
 // it is eight bytes, so line k starts at byte 8 (k - 1).
-inline std::string NumberedRow(long k, char tag = 'L') {
-    char buf[24];
-    snprintf(buf, sizeof buf, "%c%06ld", tag, k);
-    return buf;
-}
+inline std::string NumberedRow(long k, char tag = 'L') { return NumberedName(std::string(1, tag), k, 6); }
 
 inline std::vector<std::string> NumberedRows(long first, long last, char tag = 'L') {
     std::vector<std::string> rows;
