@@ -426,14 +426,11 @@ protected:
         EXPECT_EQ(run.signal, 0) << run.Summary();
         return run;
     }
-    // The run ended the normal way: A in the list, the menu program tried.
-    static void ExpectLeftForMenu(const Outcome &run) {
-        EXPECT_EQ(run.exit_code, 0) << run.Summary();
-        EXPECT_TRUE(run.WentToMenu()) << run.Summary();
-    }
+    // A run that ended the normal way: A in the list, the menu program tried.
     Outcome PlayToMenu(const Script &script, const Options &opt = Options()) {
         Outcome run = Play(script, opt);
-        ExpectLeftForMenu(run);
+        EXPECT_EQ(run.exit_code, 0) << run.Summary();
+        EXPECT_TRUE(run.WentToMenu()) << run.Summary();
         return run;
     }
     // Down to list entry `entry` and B on it; the shot `measured` is the
@@ -446,7 +443,7 @@ protected:
         return s;
     }
     std::string Index(const std::string &name) const { return IndexFile(session.Root(), name); }
-    // NumberedFile(1) .. NumberedFile(n) in the start folder.
+    // NumberedFile(1) .. NumberedFile(n) at the top of the tree.
     void NumberedFiles(int n) { testutil::NumberedFiles(session.Root(), "f", 1, n, 2, "x\n"); }
 
     Flavour flavour = Flavour::Console;
