@@ -120,8 +120,8 @@ protected:
         progress.clear();
         LoadFileInfo(&ViewerTest::Record, this);
     }
-    static void Record(void *ctx) {
-        static_cast<ViewerTest *>(ctx)->progress.push_back(status);
+    static void Record(const char *text, void *ctx) {
+        static_cast<ViewerTest *>(ctx)->progress.push_back(text);
     }
     void WriteIndex(const std::vector<int32_t> &words) {
         testutil::WriteFile(IndexPath(), testutil::Words(words));
