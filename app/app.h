@@ -5,21 +5,29 @@
 
 #include <SDL.h>
 
+#include "platform.h"
 #include "tomo.h"
 
 /* What a button does; the state (list or text) decides how. */
 enum ButtonAction {
     ACT_NONE,
-    ACT_NEXT,       /* next entry / one line down; repeats */
-    ACT_PREV,       /* previous entry / one line up; repeats */
-    ACT_PAGE_DOWN,  /* 15 entries / 15 lines down; repeats */
-    ACT_PAGE_UP,    /* 15 entries / 15 lines up; repeats */
-    ACT_STEP_ON,    /* a hundredth of the text on; text only, repeats */
-    ACT_STEP_BACK,  /* a hundredth of the text back; text only, repeats */
-    ACT_FIRST,      /* first entry / first line; cancels the repeat */
-    ACT_LAST,       /* last entry / last line; cancels the repeat */
+    ACT_NEXT,       /* next entry / one line down */
+    ACT_PREV,       /* previous entry / one line up */
+    ACT_PAGE_DOWN,  /* 15 entries / 15 lines down */
+    ACT_PAGE_UP,    /* 15 entries / 15 lines up */
+    ACT_STEP_ON,    /* a hundredth of the text on; in a text with lines only */
+    ACT_STEP_BACK,  /* a hundredth of the text back; likewise */
+    ACT_FIRST,      /* first entry / first line */
+    ACT_LAST,       /* last entry / last line */
     ACT_SELECT,     /* B: enter a directory or pick a file */
     ACT_BACK        /* A, START: back to the list, or end the program */
+};
+
+/* What a press does to the auto-repeat. */
+enum RepeatRule {
+    KEEPS_REPEAT,   /* leaves repeat_button_pressed as it is */
+    REPEATS,        /* held, it is pressed again and again, faster and faster */
+    CANCELS_REPEAT  /* stops any repeat and drops the queue before it acts */
 };
 
 /* One row of the button map: a console button and the desktop keys that
@@ -29,6 +37,7 @@ typedef struct ButtonMapEntry {
     const char *control;     /* its name on the console */
     SDLKey key1, key2;       /* desktop keys, SDLK_UNKNOWN for none */
     enum ButtonAction action;
+    enum RepeatRule repeat;
     const char *list_does;   /* for the README's controls table */
     const char *text_does;
 } ButtonMapEntry;
@@ -44,18 +53,15 @@ int HandleButtonDown(int button);
 /* A button-up: cancel the auto-repeat and drop the queue. Returns 1 when
  * a window-close request was among the dropped events. */
 int HandleButtonUp(void);
-int DrainEvents(void);
 
 void render2(SDL_Surface *screen, SDL_Surface *pFont);
 
 Uint32 timerfunc(Uint32 interval, void *param);
 Uint32 buttonRepeatTimerfunc(Uint32 interval, void *param);
 
-/* Start-up and shut-down; WaitForEvent blocks like SDL_WaitEvent but pumps
- * under draw_lock so that no status tick presents while events are read. */
+/* Start-up and shut-down. */
 int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joystick,
                 int need_joystick);
-int WaitForEvent(SDL_Event *event);
 void TomoShutdown(SDL_Surface *pFont, SDL_Joystick *joystick);
 
 /* The build's own start and input: events.cpp, compiled once per flavour.

@@ -5,20 +5,8 @@
 #include <sys/stat.h>
 
 #include "app.h"
+#include "platform.h"
 #include "viewer.h"
-
-int DrainEvents(void)
-{
-    SDL_Event e_tmp;
-    int quit_seen = 0;
-
-    while (SDL_PeepEvents(&e_tmp, 1, SDL_GETEVENT, SDL_ALLEVENTS) == 1)
-        if (e_tmp.type == SDL_QUIT)
-            quit_seen = 1;
-    if (quit_seen)
-        quit_requested = 1;
-    return quit_seen;
-}
 
 int HandleButtonUp(void)
 {
@@ -142,45 +130,42 @@ static void Move(enum ButtonAction action)
         MoveInText(action);
 }
 
+/* The volume buttons cross a text; the list and a text without lines have
+ * nothing for them, so they do not even start a repeat there. */
+static int ActsHere(enum ButtonAction action)
+{
+    if (action == ACT_STEP_ON || action == ACT_STEP_BACK)
+        return state == STATE_TEXT && num_lines > 0;
+    return 1;
+}
+
+/* The press's own move, then the repeat as the button map says: a jump
+ * stops the repeat and drops what is queued before it moves. */
 int HandleButtonDown(int button)
 {
     const ButtonMapEntry *b = FindButton(button);
 
-    if (b == NULL)
+    if (b == NULL || !ActsHere(b->action))
         return 0;
-    switch (b->action) {
-    case ACT_BACK:
-        if (state == STATE_MEASURE || state == STATE_TEXT) {
-            state = STATE_READ_DIR;
-            return 0;
-        }
-        return 1;
-    case ACT_NEXT:
-    case ACT_PREV:
-    case ACT_PAGE_DOWN:
-    case ACT_PAGE_UP:
-        Move(b->action);
-        repeat_button_pressed = button;
-        return 0;
-    case ACT_STEP_ON:
-    case ACT_STEP_BACK:
-        /* the list and a text without lines have nothing to cross */
-        if (state != STATE_TEXT || num_lines <= 0)
-            return 0;
-        Move(b->action);
-        repeat_button_pressed = button;
-        return 0;
-    case ACT_FIRST:
-    case ACT_LAST:
+    if (b->repeat == CANCELS_REPEAT) {
         repeat_button_pressed = -1;
         DrainEvents();
-        Move(b->action);
-        return 0;
+    }
+    switch (b->action) {
+    case ACT_BACK:
+        if (state != STATE_MEASURE && state != STATE_TEXT)
+            return 1;
+        state = STATE_READ_DIR;
+        break;
     case ACT_SELECT:
         if (state == STATE_LIST)
             SelectEntry();
-        return 0;
+        break;
     default:
-        return 0;
+        Move(b->action);
+        break;
     }
+    if (b->repeat == REPEATS)
+        repeat_button_pressed = button;
+    return 0;
 }

@@ -1,5 +1,6 @@
-/* platform.cpp: SDL's video for the program: the window driver, the
- * window's scale and the presents. On a software screen SDL_Flip is
+/* platform.cpp: SDL's video, events and timers for the program: the window
+ * driver, the window's scale and the presents, the event queue, the timers
+ * and the drawing lock. On a software screen SDL_Flip is
  * SDL_UpdateRect of the whole screen, so presenting a part shows the same
  * pixels wherever nothing else changed since the last present. Only the
  * screen opened here is presented (the tests draw on surfaces of their
@@ -8,8 +9,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "app.h"
 #include "platform.h"
-#include "tomo.h"
+
+enum {
+    EVENT_POLL_MS = 10       /* SDL_WaitEvent's own polling period */
+};
 
 static SDL_Surface *screen_opened;  /* what OpenScreen returned, or NULL */
 static SDL_Surface *window;         /* the video surface; the screen itself at scale 1 */
@@ -182,4 +187,96 @@ void PresentProgress(SDL_Surface *screen)
         return;
     PresentStatusBand(screen);
     progress_since_ms = now;
+}
+
+int CreateDrawLock(void)
+{
+    draw_lock = SDL_CreateMutex();
+    return draw_lock != NULL ? 0 : -1;
+}
+
+void DestroyDrawLock(void)
+{
+    SDL_DestroyMutex(draw_lock);
+    draw_lock = NULL;
+}
+
+void LockDrawing(void)
+{
+    SDL_mutexP(draw_lock);
+}
+
+void UnlockDrawing(void)
+{
+    SDL_mutexV(draw_lock);
+}
+
+/* Xlib is not thread-safe, and the status tick presents from the timer
+ * thread: the window system is read under the drawing lock. A failing
+ * queue is polled again, never read stale. */
+void WaitForEvent(SDL_Event *event)
+{
+    int n;
+
+    for (;;) {
+        LockDrawing();
+        SDL_PumpEvents();
+        n = SDL_PeepEvents(event, 1, SDL_GETEVENT, SDL_ALLEVENTS);
+        UnlockDrawing();
+        if (n == 1)
+            return;
+        SDL_Delay(EVENT_POLL_MS);
+    }
+}
+
+void SkipQueuedEvent(void)
+{
+    SDL_Event event;
+
+    SDL_PollEvent(&event);
+}
+
+int DrainEvents(void)
+{
+    SDL_Event e_tmp;
+    int quit_seen = 0;
+
+    while (SDL_PeepEvents(&e_tmp, 1, SDL_GETEVENT, SDL_ALLEVENTS) == 1)
+        if (e_tmp.type == SDL_QUIT)
+            quit_seen = 1;
+    if (quit_seen)
+        quit_requested = 1;
+    return quit_seen;
+}
+
+/* SDL makes SDL_PushEvent safe from another thread; a press that cannot
+ * be queued is lost, and the next one follows a period later. */
+void PostButtonPress(int button)
+{
+    SDL_Event e;
+
+    memset(&e, 0, sizeof e);
+    e.type = SDL_JOYBUTTONDOWN;
+    e.jbutton.which = 0;
+    e.jbutton.button = (Uint8)(button & 0xFF);
+    e.jbutton.state = SDL_PRESSED;
+    SDL_PushEvent(&e);
+}
+
+void StartTimers(TimerInfo *info)
+{
+    theTimer = SDL_AddTimer(STATUS_PERIOD_MS, timerfunc, info);
+    buttonRepeatTimer = SDL_AddTimer(REPEAT_PERIOD_MS, buttonRepeatTimerfunc, NULL);
+}
+
+/* SDL 1.2 does not wait for a tick that is already running when a timer is
+ * removed: the caller marks the shut-down under the lock first. */
+void StopTimers(void)
+{
+    if (theTimer != NULL)
+        SDL_RemoveTimer(theTimer);
+    if (buttonRepeatTimer != NULL)
+        SDL_RemoveTimer(buttonRepeatTimer);
+    theTimer = NULL;
+    buttonRepeatTimer = NULL;
 }

@@ -1,11 +1,16 @@
-/* platform.h: where the program meets SDL's display: starting its video,
- * the window and the presents. Every present of the program goes through
- * here, made by whoever holds draw_lock: the frame step, the measuring
- * pass's progress and the status tick. */
+/* platform.h: where the program meets SDL's video, events and timers:
+ * starting the video, the window and the presents, the wait for the next
+ * event and the drain of the queue, the posted repeat, the two timers and
+ * the drawing lock. The rest of the program asks for these by name and
+ * never calls SDL's event, timer or present functions itself. Every
+ * present is made by whoever holds the drawing lock: the frame step, the
+ * measuring pass's progress and the status tick. */
 #ifndef TOMO_PLATFORM_H
 #define TOMO_PLATFORM_H
 
 #include <SDL.h>
+
+#include "tomo.h"
 
 /* SDL's video in a window, never on a terminal: with SDL_VIDEODRIVER set,
  * the driver it names; otherwise only the window systems whose display is
@@ -42,5 +47,28 @@ void PresentStatusBand(SDL_Surface *screen);
  * frame before the job above the band. */
 void BeginProgress(void);
 void PresentProgress(SDL_Surface *screen);
+
+/* The drawing lock (draw_lock): one frame or one status tick at a time.
+ * CreateDrawLock returns 0, or -1 with SDL_GetError saying why. */
+int CreateDrawLock(void);
+void DestroyDrawLock(void);
+void LockDrawing(void);
+void UnlockDrawing(void);
+
+/* Blocks until the next event, as SDL_WaitEvent does, but reads the window
+ * system under the drawing lock. */
+void WaitForEvent(SDL_Event *event);
+/* Drops the event that is first in the queue, if any. */
+void SkipQueuedEvent(void);
+/* Drops every queued event; returns 1 (and sets quit_requested) when a
+ * window-close request was among them. */
+int DrainEvents(void);
+/* Queues a press of a joystick button, as the button itself would. */
+void PostButtonPress(int button);
+
+/* The status tick and the auto-repeat tick on SDL's timer thread; a timer
+ * that cannot be added is left out. StopTimers removes those that run. */
+void StartTimers(TimerInfo *info);
+void StopTimers(void);
 
 #endif

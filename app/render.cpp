@@ -9,7 +9,7 @@
 
 void render2(SDL_Surface *screen, SDL_Surface *pFont)
 {
-    SDL_mutexP(draw_lock);
+    LockDrawing();
     clear_screen(screen);
     switch (state) {
     case STATE_READ_DIR:
@@ -28,5 +28,5 @@ void render2(SDL_Surface *screen, SDL_Surface *pFont)
         break;
     }
     PresentScreen(screen);
-    SDL_mutexV(draw_lock);
+    UnlockDrawing();
 }

@@ -1,5 +1,5 @@
-/* shell.cpp: start-up, the wait for the next event, and shut-down, which
- * hands the console back to its menu program. */
+/* shell.cpp: start-up and shut-down, which hands the console back to its
+ * menu program. */
 #include <signal.h>
 #include <stdio.h>
 #include <string.h>
@@ -9,10 +9,6 @@
 #include "graphics.h"
 #include "platform.h"
 #include "targa.h"
-
-enum {
-    EVENT_POLL_MS = 10       /* SDL_WaitEvent's own polling period */
-};
 
 static void ClearDirlist(void)
 {
@@ -26,8 +22,6 @@ static void ClearDirlist(void)
 int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joystick,
                 int need_joystick)
 {
-    SDL_Event event;
-
     /* A standard output whose reader has gone (tomo | head) must fail its
      * writes, not end the program before it hands over to the menu. */
     signal(SIGPIPE, SIG_IGN);
@@ -51,35 +45,16 @@ int TomoStartup(SDL_Surface **screen, SDL_Surface **pFont, SDL_Joystick **joysti
     SDL_ShowCursor(0);
     *pFont = LoadTargaImage(TOMO_FONT_PATH);
     FontForScreen(pFont, *screen);
-    SDL_PollEvent(&event);
+    SkipQueuedEvent();
 
-    draw_lock = SDL_CreateMutex();
-    if (draw_lock == NULL) {
+    if (CreateDrawLock() != 0) {
         fprintf(stderr, "Couldn't create the drawing lock: %s\n", SDL_GetError());
         return 1;
     }
     theTimerInfo.pFont = *pFont;
     theTimerInfo.screen = *screen;
-    theTimer = SDL_AddTimer(STATUS_PERIOD_MS, timerfunc, &theTimerInfo);
-    buttonRepeatTimer = SDL_AddTimer(REPEAT_PERIOD_MS, buttonRepeatTimerfunc, NULL);
+    StartTimers(&theTimerInfo);
     return 0;
-}
-
-/* Waits the way SDL_WaitEvent does, but reads the window system under
- * draw_lock: Xlib is not thread-safe, and the status tick presents from the
- * timer thread. A failing queue is polled again, never read stale. */
-int WaitForEvent(SDL_Event *event)
-{
-    for (;;) {
-        int n;
-        SDL_mutexP(draw_lock);
-        SDL_PumpEvents();
-        n = SDL_PeepEvents(event, 1, SDL_GETEVENT, SDL_ALLEVENTS);
-        SDL_mutexV(draw_lock);
-        if (n == 1)
-            return 1;
-        SDL_Delay(EVENT_POLL_MS);
-    }
 }
 
 /* SDL 1.2 does not wait for a tick that is already running when a timer is
@@ -89,21 +64,17 @@ int WaitForEvent(SDL_Event *event)
  * SDL at all. */
 void TomoShutdown(SDL_Surface *pFont, SDL_Joystick *joystick)
 {
-    SDL_mutexP(draw_lock);
+    LockDrawing();
     closing = 1;
-    SDL_mutexV(draw_lock);
-    if (theTimer != NULL)
-        SDL_RemoveTimer(theTimer);
-    if (buttonRepeatTimer != NULL)
-        SDL_RemoveTimer(buttonRepeatTimer);
+    UnlockDrawing();
+    StopTimers();
     if (pFont != NULL)
         SDL_FreeSurface(pFont);
     if (joystick != NULL)
         SDL_JoystickClose(joystick);
     CloseScreen();
     SDL_Quit();
-    SDL_DestroyMutex(draw_lock);
-    draw_lock = NULL;
+    DestroyDrawLock();
 
     fflush(NULL);
     sync();

@@ -10,11 +10,13 @@ DirListElements *dirlist = builtin_dirlist;
 int dirlist_size = DIRLIST_INITIAL;
 int listcnt = 0;
 int top_of_list = 0;
+DirListElements *dirlist_heap = NULL;
 
 char curPath[CUR_PATH_SIZE];
 char filename[FILENAME_SIZE];
 char info_filename[INFO_FILENAME_SIZE];
 char status[STATUS_SIZE];
+int index_kind = INDEX_NONE;
 
 shared_int num_lines(0);
 shared_int cur_line(0);

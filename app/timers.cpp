@@ -2,8 +2,6 @@
  * tick, which cycles the status line through the position, the help line
  * and the title, and the auto-repeat tick, which posts further presses of a
  * held button, faster and faster. */
-#include <string.h>
-
 #include "app.h"
 #include "graphics.h"
 #include "platform.h"
@@ -54,27 +52,15 @@ Uint32 timerfunc(Uint32 interval, void *param)
 
     if (state == STATE_MEASURE || closing)
         return interval;
-    SDL_mutexP(draw_lock);
+    LockDrawing();
     if (state == STATE_MEASURE || closing) {
-        SDL_mutexV(draw_lock);
+        UnlockDrawing();
         return interval;
     }
     StatusStep(ti, &timer_state);
     PresentStatusBand(ti->screen);
-    SDL_mutexV(draw_lock);
+    UnlockDrawing();
     return interval;
-}
-
-static void PostPress(int button)
-{
-    SDL_Event e;
-
-    memset(&e, 0, sizeof e);
-    e.type = SDL_JOYBUTTONDOWN;
-    e.jbutton.which = 0;
-    e.jbutton.button = (Uint8)(button & 0xFF);
-    e.jbutton.state = SDL_PRESSED;
-    SDL_PushEvent(&e);
 }
 
 Uint32 buttonRepeatTimerfunc(Uint32 interval, void *param)
@@ -103,6 +89,6 @@ Uint32 buttonRepeatTimerfunc(Uint32 interval, void *param)
     if (starting_count == 1 && extra_lines_skipped < MAX_EXTRA_LINES)
         extra_lines_skipped = extra_lines_skipped + 1;
     countdown = starting_count;
-    PostPress(held);
+    PostButtonPress(held);
     return interval;
 }

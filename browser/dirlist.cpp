@@ -10,8 +10,6 @@
 
 enum { ENTRY_PATH_SIZE = 2304 };         /* "%s/%s" of curPath and a name */
 
-static DirListElements *heap_dirlist = NULL; /* the grown table, once it grew */
-
 int comp(const void *s1, const void *s2)
 {
     const DirListElements *a = (const DirListElements *)s1;
@@ -39,12 +37,12 @@ static int GrowDirlist(void)
         new_size = DIRLIST_MAX;
     if (new_size <= dirlist_size)
         return 0;
-    grown = (DirListElements *)realloc(heap_dirlist, (size_t)new_size * sizeof(DirListElements));
+    grown = (DirListElements *)realloc(dirlist_heap, (size_t)new_size * sizeof(DirListElements));
     if (grown == NULL)
         return 0;
-    if (heap_dirlist == NULL)
+    if (dirlist_heap == NULL)
         memcpy(grown, dirlist, (size_t)dirlist_size * sizeof(DirListElements));
-    heap_dirlist = grown;
+    dirlist_heap = grown;
     dirlist = grown;
     ClearEntries(dirlist_size, new_size);
     dirlist_size = new_size;

@@ -105,7 +105,11 @@ void UpdateStatusChange(SDL_Surface *pFont, SDL_Surface *screen,
     int str_end = 0;
     SDL_Rect cell;
 
-    for (i = 0; i < TEXT_COLS && (!shown_end || !str_end); i++) {
+    /* The common start, most of a counter's text, in one plain scan: the
+     * measuring pass redraws its count a few thousand times a second. */
+    for (i = 0; i < TEXT_COLS && str[i] != '\0' && shown[i] == str[i]; i++)
+        ;
+    for (; i < TEXT_COLS && (!shown_end || !str_end); i++) {
         shown_end = shown_end || shown[i] == '\0';
         str_end = str_end || str[i] == '\0';
         if ((shown_end ? 0 : shown[i]) == (str_end ? 0 : str[i]))

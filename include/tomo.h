@@ -118,6 +118,16 @@ enum {
     BTN_VOL_UP = 16, BTN_VOL_DOWN = 17
 };
 
+/* Where the moves of a text take their offsets from (index_kind). A file
+ * left at the index name that was neither taken nor built (the text itself
+ * under another name, an index of a text since grown past 2 GiB) is never
+ * looked up or written: its words are no offsets of this text. */
+enum {
+    INDEX_NONE = 0,          /* no offsets: the text could not be measured */
+    INDEX_FILE = 1,          /* the index file at info_filename, reused or built */
+    INDEX_MEMORY = 2         /* the index in memory; the place is not kept */
+};
+
 /* View states. */
 enum {
     STATE_READ_DIR = 0,      /* curPath must be read again */
@@ -151,12 +161,14 @@ extern DirListElements *dirlist;         /* dirlist_size entries; [listcnt..] em
 extern int dirlist_size;                 /* DIRLIST_INITIAL..DIRLIST_MAX */
 extern int listcnt;                      /* entries in use, ".." included */
 extern int top_of_list;                  /* selected entry, 0..listcnt-1 (0 if empty) */
+extern DirListElements *dirlist_heap;    /* dirlist once grown past the built-in table, else NULL */
 
 /* Paths and texts */
 extern char curPath[CUR_PATH_SIZE];      /* "/" or a path without trailing "/" */
 extern char filename[FILENAME_SIZE];     /* the picked file's full path */
 extern char info_filename[INFO_FILENAME_SIZE]; /* its line index file */
 extern char status[STATUS_SIZE];         /* status text; under draw_lock */
+extern int index_kind;                   /* INDEX_*: set by LoadFileInfo for filename */
 
 /* Position in the text (the index file's 32-bit words) */
 extern shared_int num_lines;             /* wrapped lines; 0 without index; timer reads */

@@ -13,25 +13,32 @@
  * screen always holds the current count, whenever it is presented. */
 static char shown[STATUS_SIZE];
 
-static void ShowProgress(void *ctx)
+/* Where the progress is drawn: the sheet and the screen of the frame. */
+typedef struct progressView {
+    SDL_Surface *pFont;
+    SDL_Surface *screen;
+} ProgressView;
+
+static void ShowProgress(const char *text, void *ctx)
 {
-    TimerInfo *where = (TimerInfo *)ctx;
+    ProgressView *view = (ProgressView *)ctx;
 
     if (shown[0] == '\0')
-        UpdateStatus(where->pFont, where->screen, status);
+        UpdateStatus(view->pFont, view->screen, text);
     else
-        UpdateStatusChange(where->pFont, where->screen, shown, status);
-    memcpy(shown, status, STATUS_SIZE);
-    PresentProgress(where->screen);
+        UpdateStatusChange(view->pFont, view->screen, shown, text);
+    strncpy(shown, text, STATUS_SIZE - 1);
+    shown[STATUS_SIZE - 1] = '\0';
+    PresentProgress(view->screen);
 }
 
 void GetFileInfo(SDL_Surface *pFont, SDL_Surface *screen)
 {
-    TimerInfo where;
+    ProgressView view;
 
-    where.pFont = pFont;
-    where.screen = screen;
+    view.pFont = pFont;
+    view.screen = screen;
     shown[0] = '\0';
     BeginProgress();
-    LoadFileInfo(ShowProgress, &where);
+    LoadFileInfo(ShowProgress, &view);
 }

@@ -16,16 +16,6 @@
 
 static char measure_block[MEASURE_BLOCK_SIZE];
 
-/* Where the lookups and stores of the text go: INDEX_FILE once LoadFileInfo
- * took or built the index at info_filename, INDEX_MEMORY when it measured
- * the text without one, INDEX_NONE for a text it could not measure (2 GiB
- * or more, unreadable). A file left at that name otherwise (the text
- * itself under another name, an index of a text since grown past 2 GiB, a
- * stale one that could not be rebuilt) is neither looked up nor written:
- * its words are no offsets of this text. */
-enum { INDEX_NONE, INDEX_FILE, INDEX_MEMORY };
-static int index_kind;
-
 /* Offsets collected while measuring, written a block at a time. */
 static unsigned char word_block[MEASURE_BLOCK_SIZE];
 static int word_fill;
@@ -211,7 +201,7 @@ static void ReportProgress(int32_t lines, ProgressFunc progress, void *ctx)
         *out++ = digits[--n];
     *out = '\0';
     if (progress)
-        progress(ctx);
+        progress(status, ctx);
 }
 
 /* Where the reader was in a stale index: its saved line, when both header

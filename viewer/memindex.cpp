@@ -46,23 +46,31 @@ static void Halve(void)
 }
 
 /* ends[i] is where line lines + i + 1 starts (after the last line, the end
- * of the text). Only the lines that fall on a multiple of k are visited. */
+ * of the text). Only the lines that fall on a multiple of k are visited,
+ * in runs that end where the table fills. */
 void MemIndexAdd(const int64_t *ends, int n)
 {
-    int32_t before = lines;
     int32_t step = (int32_t)1 << shift;
-    /* the first i with before + i + 1 a multiple of k */
-    int32_t i = step - 1 - before % step;
-    int32_t line;
+    /* the first i with lines + i + 1 a multiple of k */
+    int32_t i = step - 1 - lines % step;
+    int32_t entry = (lines + i + 1) >> shift;
+    int32_t stop;
 
-    for (; i < n; i += (int32_t)1 << shift) {
-        line = before + i + 1;
-        if ((line >> shift) == capacity)
+    while (i < n) {
+        if (entry == capacity) {
             Halve();
-        samples[line >> shift] = (int32_t)ends[i];
+            step <<= 1;
+            entry >>= 1;
+            continue;
+        }
+        stop = n;
+        if ((capacity - entry) < (n - i + step - 1) / step)
+            stop = i + (capacity - entry) * step;
+        for (; i < stop; i += step)
+            samples[entry++] = (int32_t)ends[i];
     }
     if (n > 0) {
-        lines = before + n;
+        lines += n;
         end_offset = (int32_t)ends[n - 1];
     }
 }

@@ -41,9 +41,10 @@ int64_t LineReaderOffset(const LineReader *r);
 int ReadLineEnds(LineReader *r, int64_t *ends, int max);
 void CloseLineReader(LineReader *r);
 
-/* Line index file. Called after the measuring pass formatted its progress
- * text into status, every PROGRESS_EVERY lines. */
-typedef void (*ProgressFunc)(void *ctx);
+/* Line index file. The measuring pass hands progress its text ("Please
+ * wait... counting lines: N", also left in status) every PROGRESS_EVERY
+ * lines, with the ctx given to LoadFileInfo. */
+typedef void (*ProgressFunc)(const char *text, void *ctx);
 void LoadFileInfo(ProgressFunc progress, void *ctx);
 int32_t GetSavedOffset(int line);
 void UpdateInfoFile(void);

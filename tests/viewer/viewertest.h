@@ -46,8 +46,8 @@ protected:
         progress.clear();
         LoadFileInfo(&ViewerTest::Record, this);
     }
-    static void Record(void *ctx) {
-        static_cast<ViewerTest *>(ctx)->progress.push_back(status);
+    static void Record(const char *text, void *ctx) {
+        static_cast<ViewerTest *>(ctx)->progress.push_back(text);
     }
 };
 
