@@ -26,7 +26,6 @@
 //                               the index in memory
 #include <SDL.h>
 
-#include <dlfcn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -44,10 +43,16 @@
 #include "app.h"
 #include "graphics.h"
 #include "platform.h"
+#include "program.h"
+#include "real.h"
 #include "targa.h"
+#include "testutil.h"
 #include "viewer.h"
 
 namespace {
+
+using testutil::IndexFile;
+using testutil::PickText;
 
 // Process CPU time for reopening and frames: the machine is shared, and
 // time spent waiting for a core is not the program's.
@@ -83,16 +88,6 @@ unsigned long long RectBytes(SDL_Surface *s, Uint32 w, Uint32 h) {
         h = static_cast<Uint32>(s->h);
     }
     return static_cast<unsigned long long>(w) * h * s->format->BytesPerPixel;
-}
-
-template <typename F>
-F RealSDL(const char *name) {
-    void *p = dlsym(RTLD_NEXT, name);
-    if (p == nullptr) {
-        fprintf(stderr, "no %s in SDL\n", name);
-        exit(1);
-    }
-    return reinterpret_cast<F>(p);
 }
 
 // ---- The video surface and the font sheet, as the program sets them up --
@@ -215,27 +210,10 @@ std::string FullRows(int rows) {
 }
 
 void WriteText(const std::string &path, const std::string &text) {
-    FILE *fp = fopen(path.c_str(), "wb");
-    if (!fp || fwrite(text.data(), 1, text.size(), fp) != text.size() || fclose(fp) != 0) {
+    if (!testutil::WriteFile(path, text)) {
         fprintf(stderr, "cannot write %s\n", path.c_str());
         exit(1);
     }
-}
-
-// ---- Picking a text the way the list does ----------------------------------
-
-void Pick(const std::string &dir, const std::string &name) {
-    snprintf(curPath, CUR_PATH_SIZE, "%s", dir.c_str());
-    snprintf(dirlist[0].file, NAME_SIZE, "%s", name.c_str());
-    dirlist[0].isADir = 0;
-    dirlist[1].file[0] = '\0';
-    listcnt = 1;
-    top_of_list = 0;
-    snprintf(filename, FILENAME_SIZE, "%s/%s", dir.c_str(), name.c_str());
-}
-
-std::string IndexPath(const std::string &dir, const std::string &name) {
-    return dir + "/." + name + ".tomo";
 }
 
 // ---- The read limit: the file in 64 KiB blocks, LFs counted by memchr ----
@@ -299,8 +277,8 @@ double BestReadSeconds(const std::string &path, int runs) {
 // ---- First and second visit ----------------------------------------------
 
 double FirstVisitSeconds(const std::string &dir, const std::string &name) {
-    unlink(IndexPath(dir, name).c_str());
-    Pick(dir, name);
+    unlink(IndexFile(dir, name).c_str());
+    PickText(dir, name);
     clear_screen(screen);
     double t0 = WallNow();
     GetFileInfo(font, screen);
@@ -330,7 +308,7 @@ double BestFirstVisit(const std::string &dir, const std::string &name, int runs,
 void SecondVisit(const std::string &dir, const std::string &name, double *best,
                  double *median) {
     std::vector<double> t;
-    Pick(dir, name);
+    PickText(dir, name);
     for (int i = 0; i < 301; i++) {
         clear_screen(screen);
         Clock::time_point t0 = Clock::now();
@@ -346,8 +324,8 @@ void SecondVisit(const std::string &dir, const std::string &name, double *best,
 
 void SetUpPage(const std::string &dir) {
     WriteText(dir + "/page.txt", FullRows(40));
-    Pick(dir, "page.txt");
-    unlink(IndexPath(dir, "page.txt").c_str());
+    PickText(dir, "page.txt");
+    unlink(IndexFile(dir, "page.txt").c_str());
     GetFileInfo(font, screen);
     state = STATE_TEXT;
 }
@@ -403,9 +381,9 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_mem
     std::string script = run + "/.script";
     unlink(text.c_str());
     unlink(font_link.c_str());
-    unlink(IndexPath(run, name).c_str());
-    rmdir(IndexPath(run, name).c_str());
-    if (in_memory) mkdir(IndexPath(run, name).c_str(), 0755);
+    unlink(IndexFile(run, name).c_str());
+    rmdir(IndexFile(run, name).c_str());
+    if (in_memory) mkdir(IndexFile(run, name).c_str(), 0755);
     if ((link((dir + "/" + name).c_str(), text.c_str()) != 0 &&
          symlink((dir + "/" + name).c_str(), text.c_str()) != 0) ||
         symlink(TOMO_FONT, font_link.c_str()) != 0) {
@@ -430,7 +408,7 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_mem
     struct rusage ru;
     struct stat st;
     if (pid < 0 || wait4(pid, &status, 0, &ru) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0 || stat(IndexPath(run, name).c_str(), &st) != 0 ||
+        WEXITSTATUS(status) != 0 || stat(IndexFile(run, name).c_str(), &st) != 0 ||
         (S_ISDIR(st.st_mode) != 0) != in_memory) {
         fprintf(stderr, "the program did not measure %s (status %d)\n", name.c_str(), status);
         exit(1);
@@ -438,8 +416,8 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_mem
     unlink(text.c_str());
     unlink(font_link.c_str());
     unlink(script.c_str());
-    unlink(IndexPath(run, name).c_str());
-    rmdir(IndexPath(run, name).c_str());
+    unlink(IndexFile(run, name).c_str());
+    rmdir(IndexFile(run, name).c_str());
     rmdir(run.c_str());
     return ru.ru_maxrss;
 }
@@ -473,11 +451,11 @@ int MeasureOne(const std::string &path) {
 // folder stands at the index name).
 double PageMoveMicros(const std::string &dir, const std::string &name, bool in_memory) {
     const int moves = 200;
-    std::string index = IndexPath(dir, name);
+    std::string index = IndexFile(dir, name);
     unlink(index.c_str());
     rmdir(index.c_str());
     if (in_memory) mkdir(index.c_str(), 0755);
-    Pick(dir, name);
+    PickText(dir, name);
     GetFileInfo(font, screen);
     if (num_lines <= PAGE_STEP * moves) {
         fprintf(stderr, "%s is too short to page through\n", name.c_str());
@@ -622,25 +600,19 @@ int FirstVisitOnDisplay(const std::string &path, int runs) {
     StartVideo();
     double best = BestFirstVisit(dir, name, runs, &bytes);
     printf("%.2f %llu %d\n", best * 1e3, bytes, SDL_GetVideoSurface()->w / SCREEN_W);
-    unlink(IndexPath(dir, name).c_str());
+    unlink(IndexFile(dir, name).c_str());
     CloseScreen();
     SDL_Quit();
     return 0;
 }
 
 int Frames(const std::string &kind, long n, const std::string &sheet) {
-    char tmpl[] = "/tmp/tomo-bench-XXXXXX";
-    if (!mkdtemp(tmpl)) return 1;
-    std::string dir = tmpl;
     StartVideo();
     if (kind == "page")
-        SetUpPage(dir);
+        SetUpPage(testutil::Scratch().str());
     else
         SetUpList();
     DrawFrames(sheet == "loaded" ? original : font, n);
-    unlink(IndexPath(dir, "page.txt").c_str());
-    unlink((dir + "/page.txt").c_str());
-    rmdir(dir.c_str());
     return 0;
 }
 
@@ -651,7 +623,7 @@ int Frames(const std::string &kind, long n, const std::string &sheet) {
 // software screen is SDL_UpdateRect of all of it inside SDL, which may
 // come back through here: it is not counted twice.
 extern "C" int SDL_Flip(SDL_Surface *s) {
-    static auto real = RealSDL<int (*)(SDL_Surface *)>("SDL_Flip");
+    static auto real = testutil::RealFunction<int (*)(SDL_Surface *)>("SDL_Flip");
     if (inside_present) return real(s);
     presented_bytes += RectBytes(s, 0, 0);
     inside_present = true;
@@ -661,7 +633,7 @@ extern "C" int SDL_Flip(SDL_Surface *s) {
 }
 
 extern "C" void SDL_UpdateRect(SDL_Surface *s, Sint32 x, Sint32 y, Uint32 w, Uint32 h) {
-    static auto real = RealSDL<void (*)(SDL_Surface *, Sint32, Sint32, Uint32, Uint32)>("SDL_UpdateRect");
+    static auto real = testutil::RealFunction<void (*)(SDL_Surface *, Sint32, Sint32, Uint32, Uint32)>("SDL_UpdateRect");
     if (inside_present) return real(s, x, y, w, h);
     presented_bytes += RectBytes(s, w, h);
     inside_present = true;

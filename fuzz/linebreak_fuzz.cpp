@@ -5,19 +5,16 @@
 // hold the same offsets, and a reader opened at any of them, with blocks
 // of any size, must cut the same line again.
 #include <string.h>
+#include <unistd.h>
 
-#include "fuzzutil.h"
+#include "fuzzcheck.h"
+#include "program.h"
+#include "testutil.h"
 #include "viewer.h"
 
 namespace {
 
-void Pick(const std::string &dir, const char *name) {
-    snprintf(curPath, sizeof curPath, "%s", dir.c_str());
-    snprintf(dirlist[0].file, sizeof dirlist[0].file, "%s", name);
-    listcnt = 1;
-    top_of_list = 0;
-    snprintf(filename, sizeof filename, "%s/%s", dir.c_str(), name);
-}
+using namespace testutil;
 
 // GetLine from every offset in turn, into a buffer exactly as long as the
 // longest line and its NUL, so that one byte more is caught.
@@ -29,8 +26,8 @@ std::vector<int32_t> CutWithGetLine(const std::string &text) {
         int32_t before = cur_offset;
         memset(str, 0xAA, TEXT_COLS + 1);
         int got = GetLine(str);
-        fuzz::Cut want = fuzz::ModelCut(text, static_cast<size_t>(before));
-        FUZZ_CHECK(got == (want.any ? 1 : 0));
+        ModelLine want = ModelCut(text, static_cast<size_t>(before));
+        FUZZ_CHECK(got == (want.next > want.start ? 1 : 0));
         if (!got) {
             FUZZ_CHECK(cur_offset == before);
             break;
@@ -64,24 +61,22 @@ void RecutFromEveryOffset(const std::vector<int32_t> &offs, int cap) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static const std::string dir = fuzz::Scratch();
+    const std::string dir = Scratch().str();
     std::string text(reinterpret_cast<const char *>(data), size);
-    Pick(dir, "t.txt");
-    fuzz::WriteFile(filename, data, size);
+    PickText(dir, "t.txt");
+    FUZZ_CHECK(WriteFile(filename, text));
 
     std::vector<int32_t> offs = CutWithGetLine(text);
     FUZZ_CHECK(static_cast<size_t>(offs.back()) == size);
-    FUZZ_CHECK(offs == fuzz::ModelOffsets(text));
+    FUZZ_CHECK(offs == ModelOffsets(text));
     for (int cap : {1, 2, 53, 54, 100, static_cast<int>(PAGE_BLOCK_SIZE)}) RecutFromEveryOffset(offs, cap);
 
     // the measuring pass writes the same offsets, and the count
-    std::string index = dir + "/.t.txt.tomo";
+    std::string index = IndexFile(dir, "t.txt");
     unlink(index.c_str());
     LoadFileInfo(nullptr, nullptr);
-    std::string bytes = fuzz::ReadFile(index);
+    std::string bytes = ReadFile(index);
     FUZZ_CHECK(num_lines == static_cast<int32_t>(offs.size() - 1));
-    FUZZ_CHECK(bytes.size() == (offs.size() + 2) * INDEX_WORD_SIZE);
-    FUZZ_CHECK(fuzz::Word(bytes, 0) == 0 && fuzz::Word(bytes, 1) == num_lines);
-    for (size_t i = 0; i < offs.size(); i++) FUZZ_CHECK(fuzz::Word(bytes, i + 2) == offs[i]);
+    FUZZ_CHECK(bytes.size() % INDEX_WORD_SIZE == 0 && WordsOf(bytes) == ModelIndex(text));
     return 0;
 }

@@ -11,40 +11,25 @@
 #include <dirent.h>
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "fuzzutil.h"
+#include "fontsheet.h"
+#include "fuzzcheck.h"
 #include "graphics.h"
+#include "program.h"
+#include "surface.h"
+#include "testutil.h"
 #include "viewer.h"
 
 namespace {
 
-struct Files {
-    std::string dir, text, index;
-};
+using namespace testutil;
 
-const Files &Paths() {
-    static const Files f = {fuzz::Scratch(), fuzz::Scratch() + "/t.txt", fuzz::Scratch() + "/.t.txt.tomo"};
-    return f;
-}
-
-SDL_Surface *Screen() {
-    static SDL_Surface *s = SDL_CreateRGBSurface(0, SCREEN_W, SCREEN_H, SCREEN_BPP, 0xF800, 0x07E0, 0x001F, 0);
-    return s;
-}
-
-SDL_Surface *FontSheet() {
-    static SDL_Surface *s = SDL_CreateRGBSurface(0, FONT_CELLS * GLYPH_W, GLYPH_H, 32, 0x000000FF, 0x0000FF00,
-                                                 0x00FF0000, 0xFF000000);
-    return s;
-}
-
-// What the reuse check is to decide, read straight from the bytes.
-bool Passes(const std::string &index, size_t text_size) {
-    if (index.size() < 8) return false;
-    int64_t count = fuzz::Word(index, 1);
+// What the reuse check is to decide, read straight from the words.
+bool Passes(const std::vector<int32_t> &index, size_t text_size) {
+    if (index.size() < 2) return false;
+    int64_t count = index[1];
     if (count < 0 || count > static_cast<int64_t>(text_size)) return false;
     size_t end_word = static_cast<size_t>(count) + INDEX_HEADER_WORDS;
-    if (index.size() < (end_word + 1) * INDEX_WORD_SIZE) return false;
-    return fuzz::Word(index, end_word) == static_cast<int32_t>(text_size);
+    return index.size() > end_word && index[end_word] == static_cast<int32_t>(text_size);
 }
 
 void Move(uint8_t m) {
@@ -79,10 +64,10 @@ void CheckPage(const std::string &text) {
     FUZZ_CHECK(OpenLineReader(&r, filename, off, block, PAGE_BLOCK_SIZE) == (inside ? 1 : 0));
     if (!inside) return;
     for (int y = 0; y < PAGE_LINES; y++) {
-        fuzz::Cut want = static_cast<size_t>(off) <= text.size() ? fuzz::ModelCut(text, static_cast<size_t>(off))
-                                                                 : fuzz::Cut{false, "", static_cast<size_t>(off)};
-        FUZZ_CHECK(ReadWrappedLine(&r, str) == (want.any ? 1 : 0));
-        if (!want.any) break;
+        ModelLine want = ModelCut(text, static_cast<size_t>(off));
+        bool any = want.next > want.start;
+        FUZZ_CHECK(ReadWrappedLine(&r, str) == (any ? 1 : 0));
+        if (!any) break;
         FUZZ_CHECK(std::string(str, want.str.size()) == want.str && str[want.str.size()] == '\0');
         off = static_cast<int64_t>(want.next);
         FUZZ_CHECK(LineReaderOffset(&r) == off);
@@ -91,7 +76,7 @@ void CheckPage(const std::string &text) {
 }
 
 void CheckOnlyTheseFiles() {
-    DIR *d = opendir(Paths().dir.c_str());
+    DIR *d = opendir(Scratch().str().c_str());
     int n = 0;
     while (dirent *e = readdir(d)) {
         std::string name = e->d_name;
@@ -110,40 +95,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::vector<uint8_t> moves = in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 24));
     std::string text = in.ConsumeRandomLengthString(4096);
     std::string index = in.ConsumeRemainingBytesAsString();
-    const Files &f = Paths();
+    static const std::string text_path = Scratch() / "t.txt", index_path = IndexFile(Scratch().str(), "t.txt");
+    static SDL_Surface *screen = MakeScreen16(), *sheet = MakeSheet(FONT_CELLS * GLYPH_W);
 
-    fuzz::WriteFile(f.text, reinterpret_cast<const uint8_t *>(text.data()), text.size());
-    fuzz::WriteFile(f.index, reinterpret_cast<const uint8_t *>(index.data()), index.size());
-    snprintf(curPath, sizeof curPath, "%s", f.dir.c_str());
-    snprintf(dirlist[0].file, sizeof dirlist[0].file, "t.txt");
-    listcnt = 1;
-    top_of_list = 0;
-    snprintf(filename, sizeof filename, "%s", f.text.c_str());
+    FUZZ_CHECK(WriteFile(text_path, text) && WriteFile(index_path, index));
+    PickText(Scratch().str(), "t.txt");
     cur_line = 12345;
     top_of_page_offset = 6789;
 
-    bool reused = Passes(index, text.size());
+    const std::vector<int32_t> old = WordsOf(index);
+    bool reused = Passes(old, text.size());
     LoadFileInfo(nullptr, nullptr);
-    std::vector<int32_t> offs = fuzz::ModelOffsets(text);
-    std::string kept = fuzz::ReadFile(f.index);
+    std::vector<int32_t> offs = ModelOffsets(text);
+    std::string kept = ReadFile(index_path);
     if (reused) {
         FUZZ_CHECK(kept == index);
-        int32_t saved = fuzz::Word(index, 0);
-        int32_t count = fuzz::Word(index, 1);
-        bool shown = count == 0 ? saved == 0 || saved == -1 : saved >= 0 && saved < count;
-        FUZZ_CHECK(num_lines == count && cur_line == (shown ? saved : 0));
+        bool shown = old[1] == 0 ? old[0] == 0 || old[0] == -1 : old[0] >= 0 && old[0] < old[1];
+        FUZZ_CHECK(num_lines == old[1] && cur_line == (shown ? old[0] : 0));
     } else {
         // measured again: the right count and offsets, at the old place
         const int32_t lines = static_cast<int32_t>(offs.size() - 1);
         int32_t place = 0;
-        if (index.size() >= 2 * INDEX_WORD_SIZE && fuzz::Word(index, 0) >= 0 && fuzz::Word(index, 0) < fuzz::Word(index, 1))
-            place = fuzz::Word(index, 0);
+        if (old.size() >= 2 && old[0] >= 0 && old[0] < old[1]) place = old[0];
         const int32_t want = lines == 0 ? 0 : std::min(place, lines - 1);
         FUZZ_CHECK(num_lines == lines);
         FUZZ_CHECK(cur_line == want && top_of_page_offset == offs[static_cast<size_t>(want)]);
-        FUZZ_CHECK(kept.size() == (offs.size() + 2) * INDEX_WORD_SIZE && fuzz::Word(kept, 1) == num_lines);
-        FUZZ_CHECK(fuzz::Word(kept, 0) == want);
-        for (size_t i = 0; i < offs.size(); i++) FUZZ_CHECK(fuzz::Word(kept, i + 2) == offs[i]);
+        FUZZ_CHECK(kept.size() % INDEX_WORD_SIZE == 0 && WordsOf(kept) == ModelIndex(text, want));
     }
     CheckLineInRange();
 
@@ -151,13 +128,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         Move(m);
         CheckLineInRange();
         if (!reused && num_lines > 0) FUZZ_CHECK(top_of_page_offset == offs[static_cast<size_t>(cur_line)]);
-        std::string now = fuzz::ReadFile(f.index);
+        std::string now = ReadFile(index_path);
         FUZZ_CHECK(now.size() == kept.size() && now.compare(4, std::string::npos, kept, 4, std::string::npos) == 0);
-        clear_screen(Screen());
-        ViewText(FontSheet(), Screen());
+        clear_screen(screen);
+        ViewText(sheet, screen);
         CheckPage(text);
     }
-    FUZZ_CHECK(fuzz::ReadFile(f.text) == text);
+    FUZZ_CHECK(ReadFile(text_path) == text);
     CheckOnlyTheseFiles();
     return 0;
 }

@@ -17,6 +17,10 @@ cmake -S "$top" -B "$out" -DCMAKE_CXX_COMPILER=clang++ -DTOMO_FUZZ=ON -DTOMO_TES
       -DTOMO_WERROR=ON >/dev/null
 cmake --build "$out" -j2 --target "${targets[@]/%/_fuzz}"
 
+# each target's files go to a folder of its own in /dev/shm when there is one
+scratch=/dev/shm
+[ -w "$scratch" ] || scratch=${TMPDIR:-/tmp}
+
 status=0
 for t in "${targets[@]}"; do
     corpus=$out/corpus/$t
@@ -27,7 +31,7 @@ for t in "${targets[@]}"; do
     # (-close_fd_mask=2); sanitizer reports still reach the log
     log=$out/$t.log
     rc=0
-    (cd "$out" && "fuzz/${t}_fuzz" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
+    (cd "$out" && TMPDIR=$scratch "fuzz/${t}_fuzz" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
         -rss_limit_mb=4096 -print_final_stats=1 -close_fd_mask=2 -artifact_prefix="$out/${t}-" \
         "$corpus") >"$log" 2>&1 || rc=$?
     grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)|^stat::(number_of_executed_units|peak_rss)' "$log" || true

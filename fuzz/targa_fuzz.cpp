@@ -3,14 +3,15 @@
 // (reads, stores, the surface's bounds) is watched by the sanitizers.
 #include <SDL.h>
 
-#include "fuzzutil.h"
+#include "fuzzcheck.h"
 #include "targa.h"
+#include "testutil.h"
 #include "tomo.h"
 
 enum { MAX_FUZZ_PIXELS = 1 << 22 };  // larger sheets only make runs slow
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static const std::string path = fuzz::Scratch() + "/sheet.tga";
+    static const std::string path = testutil::Scratch() / "sheet.tga";
     long width = -1;
     long height = -1;
 
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         // widths past a surface row are refused before any allocation
         if (width <= TGA_MAX_WIDTH && width * height > MAX_FUZZ_PIXELS) return -1;
     }
-    fuzz::WriteFile(path, data, size);
+    FUZZ_CHECK(testutil::WriteFile(path, std::string(reinterpret_cast<const char *>(data), size)));
     SDL_Surface *s = LoadTargaImage(path.c_str());
     if (s == nullptr) return 0;
     FUZZ_CHECK(size >= TGA_HEADER_SIZE);

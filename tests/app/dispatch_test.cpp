@@ -9,23 +9,17 @@
 #include <string>
 
 #include "app.h"
+#include "sdltest.h"
 #include "testutil.h"
 
-using testutil::TempDir;
-using testutil::WriteFile;
+using namespace testutil;
 
 namespace {
 
-class DispatchTest : public ::testing::Test {
+class DispatchTest : public SdlTest {
 protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    }
-    static void TearDownTestSuite() { SDL_Quit(); }
-
     void SetUp() override {
-        DrainEvents();
+        SdlTest::SetUp();
         quit_requested = 0;
         repeat_button_pressed = -1;
         state = STATE_LIST;
@@ -98,8 +92,7 @@ TEST_F(DispatchTest, JumpsCancelTheRepeatAndDropQueuedPresses) {
     HandleButtonDown(BTN_RIGHT);
     EXPECT_EQ(repeat_button_pressed, -1);
     EXPECT_EQ(top_of_list, 9);
-    SDL_Event e;
-    EXPECT_EQ(SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_ALLEVENTS), 0);
+    EXPECT_EQ(QueuedEvents(), 0);
 }
 
 TEST_F(DispatchTest, ReleaseDrainsButKeepsAWindowClose) {
@@ -110,8 +103,7 @@ TEST_F(DispatchTest, ReleaseDrainsButKeepsAWindowClose) {
     EXPECT_EQ(HandleButtonUp(), 1);
     EXPECT_EQ(repeat_button_pressed, -1);
     EXPECT_EQ(quit_requested, 1);
-    SDL_Event e;
-    EXPECT_EQ(SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_ALLEVENTS), 0);
+    EXPECT_EQ(QueuedEvents(), 0);
 }
 
 TEST_F(DispatchTest, AOrStartEndsTheListAndLeavesTheText) {

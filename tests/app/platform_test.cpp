@@ -6,12 +6,12 @@
 #include <string>
 
 #include "platform.h"
-#include "surface.h"
+#include "sdltest.h"
 #include "tomo.h"
 
 namespace {
 
-using testutil::Pixel16;
+using namespace testutil;
 
 struct ScaleCase {
     int w, h;
@@ -37,34 +37,24 @@ TEST(WindowScale, ThreeQuartersOfTheDisplaysHeightOrTheSetting) {
             << c.w << "x" << c.h << " TOMO_SCALE=" << (c.setting ? c.setting : "(unset)");
 }
 
-class ScaledPresent : public ::testing::Test {
+class ScaledPresent : public SdlTest {
 protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    }
-    static void TearDownTestSuite() { SDL_Quit(); }
     void TearDown() override { CloseScreen(); }
 
     static Uint16 Value(int x, int y, int salt) { return static_cast<Uint16>(x * 7 + y * 331 + salt * 4099); }
 
     static void Paint(SDL_Surface *s, int salt) {
         for (int y = 0; y < SCREEN_H; y++)
-            for (int x = 0; x < SCREEN_W; x++)
-                *reinterpret_cast<Uint16 *>(static_cast<Uint8 *>(s->pixels) + y * s->pitch + x * 2) =
-                    Value(x, y, salt);
+            for (int x = 0; x < SCREEN_W; x++) Pixel16(s, x, y) = Value(x, y, salt);
     }
 
     // Window pixels that are not their screen pixel's value (the band's
     // rows painted with band_salt, the others with salt).
     static int WrongBlocks(SDL_Surface *window, int scale, int salt, int band_salt) {
-        int wrong = 0;
-        for (int y = 0; y < SCREEN_H * scale; y++)
-            for (int x = 0; x < SCREEN_W * scale; x++) {
-                int sy = y / scale;
-                wrong += Pixel16(window, x, y) != Value(x / scale, sy, sy >= STATUS_TOP ? band_salt : salt);
-            }
-        return wrong;
+        return WrongPixels(window, [=](int x, int y) {
+            int sy = y / scale;
+            return Value(x / scale, sy, sy >= STATUS_TOP ? band_salt : salt);
+        });
     }
 };
 
@@ -100,7 +90,7 @@ TEST_F(ScaledPresent, AnotherSurfaceIsNotPresented) {
     ASSERT_NE(screen, nullptr);
     Paint(screen, 1);
     PresentScreen(screen);
-    testutil::SurfaceHolder other{testutil::MakeScreen16()};
+    SurfaceHolder other{MakeScreen16()};
     Paint(other.get(), 3);
     PresentScreen(other.get());
     PresentStatusBand(other.get());

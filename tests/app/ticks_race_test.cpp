@@ -13,6 +13,8 @@
 
 #include "app.h"
 #include "platform.h"
+#include "program.h"
+#include "sdltest.h"
 #include "targa.h"
 #include "testutil.h"
 #include "viewer.h"
@@ -45,13 +47,12 @@ private:
     std::thread thread_;
 };
 
-class TicksRace : public ::testing::Test {
+class TicksRace : public testutil::SdlTest {
 protected:
     static constexpr int kLines = 3000;
 
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        SdlTest::SetUp();
         // scaled, so that both threads' presents go through the copy
         screen = OpenScreen(2);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
@@ -63,14 +64,8 @@ protected:
         closing = 0;
         repeat_button_pressed = -1;
         extra_lines_skipped = 0;
-        DrainEvents();
-
-        testutil::WriteFile(dir / "book.txt", testutil::NumberedLines(kLines));
-        snprintf(curPath, sizeof curPath, "%s", dir.str().c_str());
-        snprintf(dirlist[0].file, sizeof dirlist[0].file, "book.txt");
-        listcnt = 1;
-        top_of_list = 0;
-        snprintf(filename, sizeof filename, "%s/book.txt", dir.str().c_str());
+        testutil::WriteFile(dir / "book.txt", testutil::NumberedText(kLines));
+        testutil::PickText(dir.str(), "book.txt");
     }
     void TearDown() override {
         SDL_FreeSurface(font);
@@ -79,7 +74,6 @@ protected:
         draw_lock = nullptr;
         repeat_button_pressed = -1;
         extra_lines_skipped = 0;
-        SDL_Quit();
     }
 
     // One turn of the event loop: the press, then the queued events (the

@@ -8,23 +8,17 @@
 
 #include "app.h"
 #include "graphics.h"
-#include "surface.h"
+#include "sdltest.h"
 #include "targa.h"
 
 namespace {
 
-using testutil::MakeScreen16;
-using testutil::Pixel16;
+using namespace testutil;
 
-class TimersTest : public ::testing::Test {
+class TimersTest : public SdlTest {
 protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    }
-    static void TearDownTestSuite() { SDL_Quit(); }
-
     void SetUp() override {
+        SdlTest::SetUp();
         font = LoadTargaImage(TOMO_FONT);
         ASSERT_NE(font, nullptr);
         screen = MakeScreen16();
@@ -32,7 +26,6 @@ protected:
         info.pFont = font;
         info.screen = screen;
         closing = 0;
-        DrainEvents();
     }
     void TearDown() override {
         SDL_FreeSurface(font);
@@ -54,10 +47,8 @@ protected:
     bool BandShows(const char *text) {
         clear_screen(expected);
         UpdateStatus(font, expected, text);
-        for (int y = STATUS_TOP; y < SCREEN_H; y++)
-            for (int x = 0; x < SCREEN_W; x++)
-                if (Pixel16(expected, x, y) != Pixel16(screen, x, y)) return false;
-        return true;
+        auto want = [this](int x, int y) { return Pixel16(expected, x, y); };
+        return WrongPixels(screen, want, 0, STATUS_TOP) == 0;
     }
 
     // Ticks until the title was drawn, so that the next tick starts a cycle.

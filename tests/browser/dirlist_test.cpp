@@ -11,8 +11,7 @@
 #include "browser.h"
 #include "testutil.h"
 
-using testutil::TempDir;
-using testutil::WriteFile;
+using namespace testutil;
 
 namespace {
 
@@ -121,7 +120,7 @@ TEST_F(DirlistTest, RootListsDotDotWithDoubleSlashPaths) {
 }
 
 TEST_F(DirlistTest, TableGrowsPastItsFirstThousandAndShrinksBack) {
-    for (int i = 0; i < 5000; i++) WriteFile(dir / ("f" + std::to_string(10000 + i)), "");
+    NumberedFiles(dir.str(), "f", 10000, 14999, 5);
     List();
     ASSERT_EQ(listcnt, 5001);
     EXPECT_GE(dirlist_size, 5001);
@@ -141,7 +140,7 @@ TEST_F(DirlistTest, TableGrowsPastItsFirstThousandAndShrinksBack) {
 // folder yields them in; the listing shows the same entries, and only the
 // kept ones are looked at.
 TEST_F(DirlistTest, KeepsTheFirstEntriesInSortedOrderBeyondTheLargestTable) {
-    for (int i = 0; i < DIRLIST_MAX + 10; i++) WriteFile(dir / ("g" + std::to_string(100000 + i)), "");
+    NumberedFiles(dir.str(), "g", 100000, 100000 + DIRLIST_MAX + 9, 6);
     WriteFile(dir / "-first", "");
     ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "a-dangling").c_str()), 0);
     ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "z-dangling").c_str()), 0);

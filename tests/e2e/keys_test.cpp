@@ -10,21 +10,18 @@ namespace {
 
 using namespace e2e;
 
-class Keyboard : public ::testing::Test {
+// The desktop flavour unless said.
+class Keyboard : public SessionTest {
 protected:
-    void SetUp() override { ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT; }
-    Session session;
+    void SetUp() override {
+        flavour = Flavour::Desktop;
+        SessionTest::SetUp();
+    }
 };
-
-std::string F(int k) {
-    char name[16];
-    snprintf(name, sizeof name, "f%02d", k);
-    return name;
-}
 
 TEST_F(Keyboard, ArrowAndPageKeysMoveLikeTheStickAndShoulders) {
     // "..", f01..f18, simplefont.tga: 20 entries
-    for (int k = 1; k <= 18; k++) session.File(F(k));
+    NumberedFiles(18);
     Script s;
     s.Key("Down", 3).Shot("down3");
     s.Key("PageDown").Shot("pagedown");
@@ -34,16 +31,14 @@ TEST_F(Keyboard, ArrowAndPageKeysMoveLikeTheStickAndShoulders) {
     s.Key("Up").Shot("up");
     s.Key("Escape");
 
-    Outcome run = session.Play(Flavour::Desktop, s);
+    PlayToMenu(s);
 
-    EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_TRUE(run.WentToMenu());
     struct {
         const char *shot;
         std::string row1;
     } table[] = {
-        {"down3", Entry(F(3))}, {"pagedown", Entry(F(18))}, {"home", Entry("..", true)},
-        {"end", Entry("simplefont.tga")}, {"pageup", Entry(F(4))}, {"up", Entry(F(3))},
+        {"down3", Entry(NumberedFile(3))}, {"pagedown", Entry(NumberedFile(18))}, {"home", Entry("..", true)},
+        {"end", Entry("simplefont.tga")}, {"pageup", Entry(NumberedFile(4))}, {"up", Entry(NumberedFile(3))},
     };
     for (const auto &row : table) EXPECT_EQ(session.Rows(row.shot)[1], row.row1) << row.shot;
     EXPECT_EQ(session.Rows("end"), ListScreen(session.Root(), {Entry("simplefont.tga")}));
@@ -58,10 +53,8 @@ TEST_F(Keyboard, ReturnEntersAFolderAndEscapeLeaves) {
     s.Key("Return").Shot("back");
     s.KeyDown("Escape");
 
-    Outcome run = session.Play(Flavour::Desktop, s);
+    Outcome run = PlayToMenu(s);
 
-    EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_TRUE(run.WentToMenu());
     EXPECT_EQ(session.Rows("in_sub"), ListScreen(session.Path("sub"), {Entry("..", true), Entry("inner.txt")}));
     EXPECT_EQ(session.Rows("back"),
               ListScreen(session.Root(), {Entry("..", true), Entry("simplefont.tga"), Entry("sub", true)}));
@@ -69,7 +62,7 @@ TEST_F(Keyboard, ReturnEntersAFolderAndEscapeLeaves) {
 }
 
 TEST_F(Keyboard, AKeyThatStandsForNoButtonOnlyCostsAFrame) {
-    Outcome run = session.Play(Flavour::Desktop, Script().Key("F5").Key("q").Shot("same").Key("Escape"));
+    Outcome run = Play(Script().Key("F5").Key("q").Shot("same").Key("Escape"));
     EXPECT_EQ(run.exit_code, 0) << run.Summary();
     EXPECT_EQ(session.Rows("same"), ListScreen(session.Root(), {Entry("..", true), Entry("simplefont.tga")}));
     EXPECT_EQ(run.FramesAfterEachEvent(), (std::vector<int>{1, 1, 1, 1, 0}));
@@ -81,10 +74,9 @@ TEST_F(Keyboard, TheConsoleFlavourIgnoresKeys) {
     s.Key("Down").Key("End").Key("Return").Key("Escape").Shot("unmoved");
     s.Tap(kA);
 
-    Outcome run = session.Play(Flavour::Console, s);
+    flavour = Flavour::Console;
+    Outcome run = PlayToMenu(s);
 
-    EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_TRUE(run.WentToMenu());
     EXPECT_EQ(session.Rows("unmoved"),
               ListScreen(session.Root(), {Entry("..", true), Entry("simplefont.tga"), Entry("sub", true)}));
     EXPECT_EQ(run.Count("got keydown"), 4);

@@ -11,40 +11,11 @@ namespace {
 
 using namespace e2e;
 
-class Browsing : public ::testing::TestWithParam<Flavour> {
-protected:
-    void SetUp() override { ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT; }
+// Entry k (1..n) of a folder of NumberedFiles(n), "..", and the font sheet.
+std::string F(int k) { return Entry(NumberedFile(k)); }
 
-    Outcome Play(const Script &script, const Options &opt = Options()) {
-        Outcome run = session.Play(GetParam(), script, opt);
-        EXPECT_FALSE(run.killed) << run.Summary();
-        return run;
-    }
-    // The run ended the normal way: A in the list, the menu program tried.
-    static void ExpectLeftForMenu(const Outcome &run) {
-        EXPECT_EQ(run.exit_code, 0) << run.Summary();
-        EXPECT_TRUE(run.WentToMenu()) << run.Summary();
-    }
-    // f01..fNN beside the font sheet: with ".." that is n + 2 entries,
-    // entry k (1..n) being f<k>.
-    void Numbered(int n) {
-        char name[16];
-        for (int i = 1; i <= n; i++) {
-            snprintf(name, sizeof name, "f%02d", i);
-            session.File(name, "x\n");
-        }
-    }
-    static std::string F(int k) {
-        char name[16];
-        snprintf(name, sizeof name, "f%02d", k);
-        return Entry(name);
-    }
-
-    Session session;
-};
-
-INSTANTIATE_TEST_SUITE_P(Flavours, Browsing, ::testing::Values(Flavour::Console, Flavour::Desktop),
-                         [](const ::testing::TestParamInfo<Flavour> &p) { return std::string(Name(p.param)); });
+using Browsing = BothFlavours;
+INSTANTIATE_TEST_SUITE_P(Flavours, Browsing, ::testing::ValuesIn(kFlavours), FlavourName);
 
 TEST_P(Browsing, ListsTheStartFolderSortedByBytesAndPrintsIt) {
     session.File("b");
@@ -59,9 +30,8 @@ TEST_P(Browsing, ListsTheStartFolderSortedByBytesAndPrintsIt) {
     fs::create_directory_symlink(session.Path("sub"), session.Path("lnk"));
     fs::create_symlink(session.Path("nowhere"), session.Path("dead"));
 
-    Outcome run = Play(Script().Shot("start").Tap(kA));
+    Outcome run = PlayToMenu(Script().Shot("start").Tap(kA));
 
-    ExpectLeftForMenu(run);
     std::vector<std::string> sorted = {"-dash", "..", "A", "a.txt", "b", "dead", "lnk", "pipe", "simplefont.tga", "sub"};
     ASSERT_EQ(run.Listings().size(), 1u) << run.out;
     EXPECT_EQ(run.Listings()[0], sorted);
@@ -75,8 +45,7 @@ TEST_P(Browsing, ListsTheStartFolderSortedByBytesAndPrintsIt) {
 
 TEST_P(Browsing, HighlightsTheFirstListRowOnly) {
     session.Dir("sub");
-    Outcome run = Play(Script().Shot("start").Tap(kStickDown).Shot("moved").Tap(kA));
-    ExpectLeftForMenu(run);
+    PlayToMenu(Script().Shot("start").Tap(kStickDown).Shot("moved").Tap(kA));
     for (const char *name : {"start", "moved"}) {
         Screen s = session.Shot(name);
         ASSERT_TRUE(s.loaded()) << name;
@@ -102,9 +71,8 @@ TEST_P(Browsing, CutsALongHeadingAt49AndALongNameAt51Columns) {
     session.File(folder + "/" + longest);
     session.File(folder + "/short.txt");
 
-    Outcome run = Play(Script().Shot("list").Tap(kA));
+    Outcome run = PlayToMenu(Script().Shot("list").Tap(kA));
 
-    ExpectLeftForMenu(run);
     ASSERT_GT(session.Start().size(), 49u);
     std::vector<std::string> rows = session.Rows("list");
     ASSERT_EQ(rows.size(), 16u);
@@ -128,9 +96,8 @@ TEST_P(Browsing, ShowsTheLettersOfUtf8Names) {
     session.File(folder + "/" + umlauts + ".txt");
     session.Dir(folder + "/Übersetzungen");
 
-    Outcome run = Play(Script().Shot("list").Tap(kA));
+    Outcome run = PlayToMenu(Script().Shot("list").Tap(kA));
 
-    ExpectLeftForMenu(run);
     // sorted by bytes: "Ü" is C3 9C, "ä" C3 A4
     EXPECT_EQ(session.Rows("list"),
               ListScreen(Latin1(session.Start()),
@@ -143,7 +110,7 @@ TEST_P(Browsing, ShowsTheLettersOfUtf8Names) {
 
 // 20 entries: "..", f01..f18, simplefont.tga.
 TEST_P(Browsing, MovesByOneAndByFifteenAndStopsAtBothEnds) {
-    Numbered(18);
+    NumberedFiles(18);
     Script s;
     s.Tap(kStickDown, 3).Shot("at3");
     s.Tap(kR).Shot("r_from3");
@@ -157,9 +124,8 @@ TEST_P(Browsing, MovesByOneAndByFifteenAndStopsAtBothEnds) {
     s.Tap(kStickUp).Tap(kY).Shot("up_at_start");
     s.Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     std::vector<std::string> rows = session.Rows("at3");
     std::vector<std::string> from3;
     for (int k = 3; k <= 16; k++) from3.push_back(F(k));
@@ -178,7 +144,7 @@ TEST_P(Browsing, MovesByOneAndByFifteenAndStopsAtBothEnds) {
 
 // 30 entries: "..", f01..f28, simplefont.tga.
 TEST_P(Browsing, FifteenBackFromTwentyAndFromTenAndTheStickJumps) {
-    Numbered(28);
+    NumberedFiles(28);
     Script s;
     s.Tap(kStickDown, 20).Shot("at20");
     s.Tap(kL).Shot("l_from20");
@@ -189,9 +155,8 @@ TEST_P(Browsing, FifteenBackFromTwentyAndFromTenAndTheStickJumps) {
     s.Tap(kStickRight).Tap(kStickRight).Shot("last_again");
     s.Tap(kA);
 
-    Outcome run = Play(s);
+    PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("at20")[1], F(20));
     EXPECT_EQ(session.Rows("l_from20")[1], F(5));
     EXPECT_EQ(session.Rows("at10")[1], F(10));
@@ -205,8 +170,7 @@ TEST_P(Browsing, FifteenBackFromTwentyAndFromTenAndTheStickJumps) {
 
 TEST_P(Browsing, EveryEventIsFollowedByOneFrameAndAQuitByNoneInTheList) {
     session.Dir("d");
-    Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Tap(7).Tap(kStickRight).Tap(kA));
-    ExpectLeftForMenu(run);
+    Outcome run = PlayToMenu(Script().Tap(kStickDown).Tap(kB).Tap(7).Tap(kStickRight).Tap(kA));
     // four taps are eight events, each with its frame; A's own press ends
     // the loop without one
     std::vector<int> expected(8, 1);
@@ -228,9 +192,8 @@ TEST_P(Browsing, EntersAFolderAndGoesBackUpWithTheSelectionOnTheFirstEntry) {
     s.Tap(kB).Shot("root");
     s.Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     std::string b = session.Path("a/b");
     EXPECT_EQ(session.Rows("b"), ListScreen(b, {Entry("..", true), Entry("c", true), Entry("note.txt"),
                                                 Entry("simplefont.tga")}));
@@ -256,9 +219,8 @@ TEST_P(Browsing, DotDotClimbsToTheRootAndStaysThere) {
     for (size_t i = 0; i < above.size(); i++) s.Tap(kB).Shot("up" + std::to_string(i));
     s.Tap(kB).Shot("still_root").Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     for (size_t i = 0; i < above.size(); i++)
         EXPECT_EQ(session.Rows("up" + std::to_string(i))[0], "Dir:" + above[i].string());
     EXPECT_EQ(session.Rows("still_root")[0], "Dir:/");
@@ -285,9 +247,8 @@ TEST_P(Browsing, AFolderWhosePathWouldNotFitIsNotEntered) {
     s.Tap(kStickUp).Tap(kB).Shot("entered");
     s.Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     ASSERT_EQ(session.Start().size(), 80u);
     EXPECT_EQ(session.Rows("refused"),
               ListScreen(session.Start(), {Entry(too_long, true), Entry("simplefont.tga")}));
@@ -300,20 +261,12 @@ TEST_P(Browsing, AFolderWhosePathWouldNotFitIsNotEntered) {
 TEST_P(Browsing, ANamedPipeIsNotOpened) {
     session.Fifo("pipe");
     // "..", pipe, simplefont.tga
-    Options opt;
-    opt.kill_after_s = 20;
-    Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Shot("after_b").Tap(kA), opt);
-    ExpectLeftForMenu(run);
+    PlayToMenu(Script().Tap(kStickDown).Tap(kB).Shot("after_b").Tap(kA), Options().Within(20));
     EXPECT_EQ(session.Rows("after_b"), ListScreen(session.Root(), {Entry("pipe"), Entry("simplefont.tga")}));
 }
 
 TEST_P(Browsing, AFolderOfFiveThousandFilesIsListedWhole) {
-    session.Dir("big");
-    char name[16];
-    for (int i = 0; i < 5000; i++) {
-        snprintf(name, sizeof name, "zz%04d", i);
-        session.File(std::string("big/") + name);
-    }
+    testutil::NumberedFiles(session.Dir("big"), "zz", 0, 4999, 4);
     // root: "..", big, simplefont.tga
     Script s;
     s.Tap(kStickDown).Tap(kB).Shot("top");
@@ -321,9 +274,8 @@ TEST_P(Browsing, AFolderOfFiveThousandFilesIsListedWhole) {
     s.Tap(kL).Shot("back15");
     s.Tap(kStickUp).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     ASSERT_EQ(run.Listings().size(), 2u);
     std::vector<std::string> big = run.Listings()[1];
     ASSERT_EQ(big.size(), 5001u);
@@ -337,11 +289,10 @@ TEST_P(Browsing, AFolderOfFiveThousandFilesIsListedWhole) {
 }
 
 TEST_P(Browsing, AHeldStickMovesOncePerDeliveredPress) {
-    Numbered(38);
+    NumberedFiles(38);
     // 40 entries; the press and the repeats that reach the program each
     // move one entry on.
-    Outcome run = Play(Script().Hold(kStickDown, 2200).Shot("after_hold").Tap(kA));
-    ExpectLeftForMenu(run);
+    Outcome run = PlayToMenu(Script().Hold(kStickDown, 2200).Shot("after_hold").Tap(kA));
     int moves = run.Delivered(kStickDown);
     EXPECT_GE(moves, 4) << "repeats at 750, 1350, 1650, 1800 ms ... after the first tick" << run.Summary();
     EXPECT_GE(run.Count("push 4"), run.Count("got repeat 4"));
@@ -358,8 +309,7 @@ protected:
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(Flavours, Unprivileged, ::testing::Values(Flavour::Console, Flavour::Desktop),
-                         [](const ::testing::TestParamInfo<Flavour> &p) { return std::string(Name(p.param)); });
+INSTANTIATE_TEST_SUITE_P(Flavours, Unprivileged, ::testing::ValuesIn(kFlavours), FlavourName);
 
 TEST_P(Unprivileged, AnUnreadableFolderIsAnEmptyListWhereBGoesUp) {
     session.Dir("locked");
@@ -375,9 +325,8 @@ TEST_P(Unprivileged, AnUnreadableFolderIsAnEmptyListWhereBGoesUp) {
     s.Tap(kB).Shot("back");
     s.Tap(kA);
 
-    Outcome run = Play(s, opt);
+    Outcome run = PlayToMenu(s, opt);
 
-    ExpectLeftForMenu(run);
     std::vector<std::string> empty = ListScreen(session.Path("locked"), {});
     EXPECT_EQ(session.Rows("empty"), empty);
     EXPECT_EQ(session.Rows("moved"), empty);

@@ -16,39 +16,9 @@ namespace {
 
 using namespace e2e;
 
-// "line 1" .. "line n", one per text line.
-std::string NumberedText(int n, const std::string &word = "line") {
-    std::string text;
-    for (int i = 1; i <= n; i++) text += word + " " + std::to_string(i) + "\n";
-    return text;
-}
-
-std::vector<std::string> Numbered(int from, int to, const std::string &word = "line") {
-    std::vector<std::string> lines;
-    for (int i = from; i <= to; i++) lines.push_back(word + " " + std::to_string(i));
-    return lines;
-}
-
-// The screen of a text: up to 15 wrapped lines from row 0, the status
-// line on row 15.
-std::vector<std::string> Page(const std::vector<std::string> &lines, const std::string &status) {
-    std::vector<std::string> rows(kRows, "");
-    for (size_t i = 0; i < lines.size() && i < 15; i++) rows[i] = lines[i];
-    rows[kStatusRow] = status;
-    return rows;
-}
-
 // The screen of a text while it is measured: black but for the status line.
 std::vector<std::string> Measuring(long lines) {
     return Page({}, "Please wait... counting lines: " + std::to_string(lines));
-}
-
-// The index of "line 1".."line n": line k starts after the k lines before it.
-std::vector<int32_t> NumberedIndex(int n, int32_t saved) {
-    std::vector<int32_t> words = {saved, n, 0};
-    int32_t at = 0;
-    for (int i = 1; i <= n; i++) words.push_back(at += static_cast<int32_t>(("line " + std::to_string(i) + "\n").size()));
-    return words;
 }
 
 // Every control through a text of 40 lines, and the line at the top of the
@@ -63,64 +33,28 @@ const std::vector<Move> kMovesThrough40 = {
     {kVolDown, 2}, {kVolDown, 3}, {kVolUp, 2},  // a hundredth of 40 lines is one
 };
 
-class ReadingBase {
-protected:
-    // The moves of kMovesThrough40, each followed by the shot move<i>.
-    static Script &MoveThrough40(Script &s) {
-        for (size_t i = 0; i < kMovesThrough40.size(); i++)
-            s.Tap(kMovesThrough40[i].button).Shot("move" + std::to_string(i));
-        return s;
-    }
-    // Each shot shows the page of "line 1".."line 40" from the right line.
-    void ExpectMovedThrough40() const {
-        for (size_t i = 0; i < kMovesThrough40.size(); i++) {
-            int top = kMovesThrough40[i].top;
-            EXPECT_EQ(session.Rows("move" + std::to_string(i)),
-                      Page(Numbered(top, std::min(top + 14, 40)), Position(top, 40)))
-                << "after move " << i << " (button " << kMovesThrough40[i].button << ")";
-        }
-    }
-    Outcome Play(Flavour flavour, const Script &script, const Options &opt = Options()) {
-        Outcome run = session.Play(flavour, script, opt);
-        EXPECT_FALSE(run.killed) << run.Summary();
-        return run;
-    }
-    static void ExpectLeftForMenu(const Outcome &run) {
-        EXPECT_EQ(run.exit_code, 0) << run.Summary();
-        EXPECT_TRUE(run.WentToMenu()) << run.Summary();
-    }
-    // Down to list entry `entry` and B on it; the shot `measured` is the
-    // frame that B leaves, `page` the first page after its release.
-    static Script &Open(Script &s, int entry, const std::string &measured = "", const std::string &page = "") {
-        s.Tap(kStickDown, entry).Press(kB);
-        if (!measured.empty()) s.Shot(measured);
-        s.Release(kB);
-        if (!page.empty()) s.Shot(page);
-        return s;
-    }
-    std::string Index(const std::string &name) const { return session.Path("." + name + ".tomo"); }
+// The moves of kMovesThrough40, each followed by the shot move<i>.
+Script &MoveThrough40(Script &s) {
+    for (size_t i = 0; i < kMovesThrough40.size(); i++)
+        s.Tap(kMovesThrough40[i].button).Shot("move" + std::to_string(i));
+    return s;
+}
 
-    Session session;
-};
-
-class Reading : public ReadingBase, public ::testing::TestWithParam<Flavour> {
-protected:
-    void SetUp() override { ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT; }
-    Outcome Play(const Script &script, const Options &opt = Options()) {
-        return ReadingBase::Play(GetParam(), script, opt);
+// Each shot shows the page of the 40 numbered lines from the right line.
+void ExpectMovedThrough40(const Session &session) {
+    for (size_t i = 0; i < kMovesThrough40.size(); i++) {
+        int top = kMovesThrough40[i].top;
+        EXPECT_EQ(session.Rows("move" + std::to_string(i)),
+                  Page(NumberedRows(top, std::min(top + 14, 40)), Position(top, 40)))
+            << "after move " << i << " (button " << kMovesThrough40[i].button << ")";
     }
-};
+}
 
-INSTANTIATE_TEST_SUITE_P(Flavours, Reading, ::testing::Values(Flavour::Console, Flavour::Desktop),
-                         [](const ::testing::TestParamInfo<Flavour> &p) { return std::string(Name(p.param)); });
+using Reading = BothFlavours;
+INSTANTIATE_TEST_SUITE_P(Flavours, Reading, ::testing::ValuesIn(kFlavours), FlavourName);
 
-class ReadingOnConsole : public ReadingBase, public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT; }
-    Outcome Play(const Script &script, const Options &opt = Options()) {
-        return ReadingBase::Play(Flavour::Console, script, opt);
-    }
-};
+using ReadingOnConsole = SessionTest;
+using ReadingQuit = SessionTest;
 
 // 40 lines; the list is "..", book.txt, simplefont.tga.
 TEST_P(Reading, PagesThroughATextAndJumpsToBothEnds) {
@@ -129,13 +63,12 @@ TEST_P(Reading, PagesThroughATextAndJumpsToBothEnds) {
     Open(s, 1, "measured", "top");
     MoveThrough40(s).Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_TRUE(session.Shot("measured").AllBlack()) << "fewer than 100 lines draw no progress";
-    EXPECT_EQ(session.Rows("top"), Page(Numbered(1, 15), "On line 1 of 40 (2%)"));
-    ExpectMovedThrough40();
-    EXPECT_EQ(session.Rows("move7"), Page({"line 40"}, "On line 40 of 40 (100%)")) << "the last line alone";
+    EXPECT_EQ(session.Rows("top"), Page(NumberedRows(1, 15), "On line 1 of 40 (2%)"));
+    ExpectMovedThrough40(session);
+    EXPECT_EQ(session.Rows("move7"), Page({NumberedRow(40)}, "On line 40 of 40 (100%)")) << "the last line alone";
     EXPECT_EQ(session.Rows("move9")[kStatusRow], "On line 25 of 40 (62%)");
     // B's press is followed by its single frame of measuring, every other
     // event by one frame, and A in the list by none
@@ -144,7 +77,7 @@ TEST_P(Reading, PagesThroughATextAndJumpsToBothEnds) {
     EXPECT_EQ(frames.back(), 0);
     frames.pop_back();
     EXPECT_EQ(frames, std::vector<int>(frames.size(), 1)) << run.Summary();
-    EXPECT_EQ(testutil::ReadWords(Index("book.txt")), NumberedIndex(40, 1)) << "saved at the last move";
+    EXPECT_EQ(ReadWords(Index("book.txt")), ModelIndex(NumberedText(40), 1)) << "saved at the last move";
 }
 
 TEST_P(Reading, LeavesForTheListAndReopensAtTheSavedLine) {
@@ -159,9 +92,8 @@ TEST_P(Reading, LeavesForTheListAndReopensAtTheSavedLine) {
     s.Tap(kA).Shot("list_again");
     s.Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("first"), Page({"one", "two", "three"}, "On line 1 of 3 (33%)"));
     EXPECT_EQ(session.Rows("second"), Page({"two", "three"}, "On line 2 of 3 (66%)"));
     std::vector<std::string> list =
@@ -172,7 +104,7 @@ TEST_P(Reading, LeavesForTheListAndReopensAtTheSavedLine) {
     EXPECT_EQ(session.Rows("third"), Page({"three"}, "On line 3 of 3 (100%)"));
     EXPECT_EQ(session.Rows("list_again"), list);
     EXPECT_EQ(run.Listings().size(), 3u) << "each way back re-reads the folder";
-    EXPECT_EQ(testutil::ReadFile(Index("three.txt")),
+    EXPECT_EQ(ReadFile(Index("three.txt")),
               std::string("\x02\0\0\0\x03\0\0\0\0\0\0\0\x04\0\0\0\x08\0\0\0\x0e\0\0\0", 24));
 }
 
@@ -192,9 +124,8 @@ TEST_F(ReadingOnConsole, WrapsLongLinesAtTheLastSpaceAndTakesBothLineEnds) {
     Open(s, 2, "", "page");
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("page"), Page({"It was a bright cold day in April, and the clocks",
                                           "were striking thirteen.",
                                           "Windows line",
@@ -239,9 +170,8 @@ TEST_F(ReadingOnConsole, ShowsTheLettersOfAUtf8TextAndEveryByteOfALatin1One) {
     Open(s, 1, "", "latin1");
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("utf8"), Page({Latin1("Grüße aus München, \"sagte er\" - und"),
                                           "ging...",
                                           Latin1("'Don't' - \"quoted\" \u00B7 naïve OEuvre"),
@@ -251,7 +181,7 @@ TEST_F(ReadingOnConsole, ShowsTheLettersOfAUtf8TextAndEveryByteOfALatin1One) {
                                           Latin1(umlauts) + "\xC3",
                                           Latin1("\u00A4äää")},
                                          "On line 1 of 8 (12%)"));
-    EXPECT_EQ(testutil::ReadWords(Index("utf8.txt")), index) << "lines are cut by their bytes";
+    EXPECT_EQ(ReadWords(Index("utf8.txt")), index) << "lines are cut by their bytes";
     EXPECT_EQ(session.Rows("latin1"),
               Page({"Le c\xE9l\xE8" "bre na\xEFvet\xE9 du gar\xE7on, \xAB d\xE9j\xE0 vu \xBB",
                     "\xC0 la cr\xE8me br\xFBl\xE9" "e, \xC3" "a \xE2" "t\xE9 \xFF\xDF", "ends on a lead byte \xC3"},
@@ -279,9 +209,8 @@ TEST_F(ReadingOnConsole, Measuring250LinesShowsTheLastCountInTheFrameAfterB) {
     s.Tap(kStickDown).FlipShots("measuring").Press(kB).Shot("after_b").Release(kB).Shot("page");
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("after_b"), Measuring(200)) << "the frame after B keeps the last message";
     EXPECT_TRUE(session.Shot("after_b").Separator());
     EXPECT_EQ(session.Rows("measuring-1"), Measuring(200)) << "the frame step's own flip";
@@ -289,16 +218,16 @@ TEST_F(ReadingOnConsole, Measuring250LinesShowsTheLastCountInTheFrameAfterB) {
     std::vector<LogLine> presents = PresentsAfterB(run);
     ASSERT_EQ(presents.size(), 1u) << run.Summary();
     EXPECT_EQ(presents[0].text, "frame");
-    EXPECT_EQ(session.Rows("page"), Page(Numbered(1, 15), "On line 1 of 250 (0%)"));
-    EXPECT_EQ(testutil::ReadFile(Index("long.txt")).size(), 1012u);
-    EXPECT_EQ(testutil::ReadWords(Index("long.txt")), NumberedIndex(250, 0));
+    EXPECT_EQ(session.Rows("page"), Page(NumberedRows(1, 15), "On line 1 of 250 (0%)"));
+    EXPECT_EQ(ReadFile(Index("long.txt")).size(), 1012u);
+    EXPECT_EQ(ReadWords(Index("long.txt")), ModelIndex(NumberedText(250)));
 }
 
 // On a slow card the count goes up on the screen, at most once a display
 // frame and in the status band alone (the shots are of the whole screen,
 // which holds nothing else), and the frame after B shows the last count.
 TEST_F(ReadingOnConsole, OnASlowCardTheCountGoesUpAtTheDisplaysPace) {
-    const int lines = 30000;  // about 320 KB: five reads of the measuring block
+    const int lines = 40000;  // 320 KB: five reads of the measuring block
     session.File("long.txt", NumberedText(lines));
     Options opt;
     opt.fail = "slowread:/long.txt:50";
@@ -306,9 +235,8 @@ TEST_F(ReadingOnConsole, OnASlowCardTheCountGoesUpAtTheDisplaysPace) {
     s.Tap(kStickDown).FlipShots("measuring").Press(kB).Release(kB);
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s, opt);
+    Outcome run = PlayToMenu(s, opt);
 
-    ExpectLeftForMenu(run);
     std::vector<LogLine> presents = PresentsAfterB(run);
     ASSERT_GE(presents.size(), 4u) << run.Summary();
     EXPECT_EQ(presents.back().text, "frame") << "the frame step's own flip";
@@ -331,7 +259,7 @@ TEST_F(ReadingOnConsole, OnASlowCardTheCountGoesUpAtTheDisplaysPace) {
         count = shown;
     }
     EXPECT_EQ(count, lines) << "the frame after B shows the last count";
-    EXPECT_EQ(testutil::ReadWords(Index("long.txt")), NumberedIndex(lines, 0));
+    EXPECT_EQ(ReadWords(Index("long.txt")), ModelIndex(NumberedText(lines)));
 }
 
 TEST_F(ReadingOnConsole, AnEmptyTextShowsNothingAndKeepsTheEndMoveAcrossVisits) {
@@ -346,16 +274,15 @@ TEST_F(ReadingOnConsole, AnEmptyTextShowsNothingAndKeepsTheEndMoveAcrossVisits) 
     s.Tap(kStickLeft).Shot("start");
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("opened"), Page({}, "On line 1 of 0 (0%)"));
     EXPECT_EQ(session.Rows("moved"), Page({}, "On line 1 of 0 (0%)"));
     // the end of no lines is line -1, shown as 0 and stored as it is
     EXPECT_EQ(session.Rows("end"), Page({}, "On line 0 of 0 (0%)"));
     EXPECT_EQ(session.Rows("reopened"), Page({}, "On line 0 of 0 (0%)"));
     EXPECT_EQ(session.Rows("start"), Page({}, "On line 1 of 0 (0%)"));
-    EXPECT_EQ(testutil::ReadWords(Index("empty.txt")), (std::vector<int32_t>{0, 0, 0}));
+    EXPECT_EQ(ReadWords(Index("empty.txt")), (std::vector<int32_t>{0, 0, 0}));
 }
 
 // The lines a held one-line button must have moved, from the presses the
@@ -390,20 +317,17 @@ TEST_F(ReadingOnConsole, AHeldButtonScrollsFasterAndFaster) {
     s.Hold(kX, 4000).Shot("held");
     s.Tap(kA).Tap(kA);
 
-    Options opt;
-    opt.kill_after_s = 120;
-    Outcome run = Play(s, opt);
+    Outcome run = PlayToMenu(s, Options().Within(120));
 
-    ExpectLeftForMenu(run);
     int taken = run.Delivered(kX);
     long moved = HeldMove(run, kX);
     ASSERT_GE(taken, 5) << "too few repeats to see the speed-up\n" << run.Summary();
     EXPECT_GT(moved, taken) << "later repeats skip lines";
     ASSERT_LT(moved, 2999) << "the end is out of reach";
     long top = moved + 1;
-    EXPECT_EQ(session.Rows("held"), Page(Numbered(static_cast<int>(top), static_cast<int>(top) + 14), Position(top, 3000)))
+    EXPECT_EQ(session.Rows("held"), Page(NumberedRows(top, top + 14), Position(top, 3000)))
         << run.Summary();
-    EXPECT_EQ(testutil::ReadWords(Index("long.txt")).at(0), moved);
+    EXPECT_EQ(ReadWords(Index("long.txt")).at(0), moved);
 }
 
 // A text that changed since its index was made is measured again and
@@ -422,23 +346,22 @@ TEST_F(ReadingOnConsole, AStaleIndexIsMeasuredAgainAndKeepsThePlace) {
         Script first;
         Open(first, 1);
         first.Tap(kR, 2).Tap(kA).Tap(kA);
-        ExpectLeftForMenu(Play(first));
-        ASSERT_EQ(testutil::ReadWords(Index("book.txt")), NumberedIndex(40, 30));
+        PlayToMenu(first);
+        ASSERT_EQ(ReadWords(Index("book.txt")), ModelIndex(NumberedText(40), 30));
 
-        session.File("book.txt", NumberedText(c.lines, "new"));
+        session.File("book.txt", NumberedText(c.lines, 'N'));
         Script second;
         Open(second, 1, "", "page");
         second.Tap(kA).Tap(kA);
-        Outcome run = Play(second);
+        PlayToMenu(second);
 
-        ExpectLeftForMenu(run);
         EXPECT_EQ(session.Rows("page"),
-                  Page(Numbered(c.top, std::min(c.top + 14, c.lines), "new"), Position(c.top, c.lines)));
-        std::vector<int32_t> words = testutil::ReadWords(Index("book.txt"));
+                  Page(NumberedRows(c.top, std::min(c.top + 14, c.lines), 'N'), Position(c.top, c.lines)));
+        std::vector<int32_t> words = ReadWords(Index("book.txt"));
         ASSERT_EQ(words.size(), static_cast<size_t>(c.lines + 3));
         EXPECT_EQ(words[0], c.top - 1);
         EXPECT_EQ(words[1], c.lines);
-        EXPECT_EQ(words.back(), static_cast<int32_t>(NumberedText(c.lines, "new").size()));
+        EXPECT_EQ(words.back(), static_cast<int32_t>(NumberedText(c.lines, 'N').size()));
     }
 }
 
@@ -454,7 +377,7 @@ TEST_F(ReadingOnConsole, WhereNoIndexFileCanBeUsedTheTextIsReadInMemory) {
             EXPECT_NE(e.path().filename().string()[0], '.') << "made " << e.path();
     };
     const Step precious_kept = [&](const std::string &folder, const std::string &) {
-        EXPECT_EQ(testutil::ReadFile(folder + "/outside/precious"), precious);
+        EXPECT_EQ(ReadFile(folder + "/outside/precious"), precious);
     };
     Options as_nobody, full;
     as_nobody.as_nobody = true;
@@ -467,7 +390,7 @@ TEST_F(ReadingOnConsole, WhereNoIndexFileCanBeUsedTheTextIsReadInMemory) {
     } cases[] = {
         {"a folder it cannot write", "book.txt", as_nobody, nothing, absent},
         {"a full medium", "book.txt", full, nothing,
-         [](const std::string &, const std::string &index) { EXPECT_EQ(testutil::ReadFile(index), ""); }},
+         [](const std::string &, const std::string &index) { EXPECT_EQ(ReadFile(index), ""); }},
         {"a name of 255 bytes", std::string(255, 'b'), Options(), nothing, absent},
         {"a symbolic link", "book.txt", Options(),
          [](const std::string &folder, const std::string &index) {
@@ -507,11 +430,10 @@ TEST_F(ReadingOnConsole, WhereNoIndexFileCanBeUsedTheTextIsReadInMemory) {
         MoveThrough40(s).Tap(kA).Tap(kA);
         c.opt.kill_after_s = 20;
 
-        Outcome run = Play(s, c.opt);
+        PlayToMenu(s, c.opt);
 
-        ExpectLeftForMenu(run);
-        EXPECT_EQ(session.Rows("opened"), Page(Numbered(1, 15), Position(1, 40)));
-        ExpectMovedThrough40();
+        EXPECT_EQ(session.Rows("opened"), Page(NumberedRows(1, 15), Position(1, 40)));
+        ExpectMovedThrough40(session);
         c.check(folder, index);
     }
 }
@@ -527,9 +449,8 @@ TEST_F(ReadingOnConsole, TheStatusTickShowsThePositionThenTheHelpThenTheTitle) {
     s.Tap(kX).Shot("pressed");
     s.Tap(kA).Tap(kA);
 
-    Outcome run = Play(s);
+    Outcome run = PlayToMenu(s);
 
-    ExpectLeftForMenu(run);
     ASSERT_LT(run.Index("got release 13"), run.Index(kTickPresent)) << "the text was open before the first tick";
     // what is on the status line at a shot follows from the ticks before it
     const std::vector<std::string> cycle = {
@@ -546,42 +467,36 @@ TEST_F(ReadingOnConsole, TheStatusTickShowsThePositionThenTheHelpThenTheTitle) {
         ASSERT_GE(ticks, 1) << shot << ": no tick since the page\n" << run.Summary();
         int shown = (ticks - 1) % 3;
         seen[shown] = true;
-        EXPECT_EQ(session.Rows(shot), Page(Numbered(1, 15), cycle[shown])) << shot;
+        EXPECT_EQ(session.Rows(shot), Page(NumberedRows(1, 15), cycle[shown])) << shot;
         EXPECT_TRUE(session.Shot(shot).Separator()) << shot;
     }
     EXPECT_EQ(seen, std::vector<bool>(3, true)) << "the three shots saw the three texts\n" << run.Summary();
-    EXPECT_EQ(session.Rows("pressed"), Page(Numbered(2, 16), "On line 2 of 40 (5%)"))
+    EXPECT_EQ(session.Rows("pressed"), Page(NumberedRows(2, 16), "On line 2 of 40 (5%)"))
         << "every page puts the position back";
 }
 
-TEST(ReadingQuit, OnTheConsoleAQuitRequestIsIgnored) {
-    ASSERT_NE(ReaderFont(), nullptr);
-    Session session;
+TEST_F(ReadingQuit, OnTheConsoleAQuitRequestIsIgnored) {
     session.File("book.txt", NumberedText(40));
     Script s;
     s.Tap(kStickDown).Tap(kB).Quit().Shot("after_quit").Tap(kX).Shot("moved").Tap(kA).Tap(kA);
 
-    Outcome run = session.Play(Flavour::Console, s);
+    Outcome run = PlayToMenu(s);
 
-    EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_TRUE(run.WentToMenu());
     int quit = run.Index("got quit");
     ASSERT_GE(quit, 0) << run.Summary();
     EXPECT_EQ(run.Index("frame", quit + 1), quit + 1) << "one frame for the quit request";
-    EXPECT_EQ(session.Rows("after_quit"), Page(Numbered(1, 15), "On line 1 of 40 (2%)"));
-    EXPECT_EQ(session.Rows("moved"), Page(Numbered(2, 16), "On line 2 of 40 (5%)"));
+    EXPECT_EQ(session.Rows("after_quit"), Page(NumberedRows(1, 15), "On line 1 of 40 (2%)"));
+    EXPECT_EQ(session.Rows("moved"), Page(NumberedRows(2, 16), "On line 2 of 40 (5%)"));
 }
 
-TEST(ReadingQuit, OnTheDesktopAQuitRequestEndsTheProgram) {
-    Session session;
+TEST_F(ReadingQuit, OnTheDesktopAQuitRequestEndsTheProgram) {
     session.File("book.txt", NumberedText(40));
-    Outcome run = session.Play(Flavour::Desktop, Script().Tap(kStickDown).Tap(kB).Quit().Shot("never"));
+    flavour = Flavour::Desktop;
+    Outcome run = PlayToMenu(Script().Tap(kStickDown).Tap(kB).Quit().Shot("never"));
 
-    EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_TRUE(run.WentToMenu()) << run.Summary();
     EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got quit") << "no frame after the quit request";
     EXPECT_FALSE(run.Logged("step shot never.bmp"));
-    EXPECT_EQ(testutil::ReadWords(session.Path(".book.txt.tomo")), NumberedIndex(40, 0));
+    EXPECT_EQ(ReadWords(Index("book.txt")), ModelIndex(NumberedText(40)));
 }
 
 }  // namespace
@@ -602,16 +517,13 @@ TEST_F(ReadingOnConsole, TheVolumeButtonsCrossTheTextByHundredths) {
     s.Tap(kVolUp).Shot("stepped_back");
     s.Tap(kA).Tap(kA);
 
-    Options opt;
-    opt.kill_after_s = 120;
-    Outcome run = Play(s, opt);
+    Outcome run = PlayToMenu(s, Options().Within(120));
 
-    ExpectLeftForMenu(run);
     EXPECT_EQ(session.Rows("list"),
               ListScreen(session.Root(), {Entry("..", true), Entry("book.txt"), Entry("simplefont.tga")}));
     int first_push = run.Index("push 17");
     EXPECT_GT(first_push, run.Index("got press 13 #1")) << "a volume button held in the list posts no repeats";
-    EXPECT_EQ(session.Rows("on"), Page(Numbered(21, 35), "On line 21 of 2000 (1%)"));
+    EXPECT_EQ(session.Rows("on"), Page(NumberedRows(21, 35), "On line 21 of 2000 (1%)"));
     EXPECT_EQ(session.Rows("back"), session.Rows("top"));
     EXPECT_EQ(session.Rows("still"), session.Rows("top"));
     // the hold's press and its repeats, each of 20 lines times the repeat's
@@ -622,8 +534,8 @@ TEST_F(ReadingOnConsole, TheVolumeButtonsCrossTheTextByHundredths) {
     long held = std::min(1 + 20 * HeldMove(run, kVolDown, static_cast<size_t>(hold),
                                            static_cast<size_t>(run.Index("got release 17", hold))), 2000L);
     EXPECT_GT(held, 1 + 20 * 10) << "held, the steps speed up\n" << run.Summary();
-    EXPECT_EQ(session.Rows("held")[0], "line " + std::to_string(held));
-    EXPECT_EQ(session.Rows("end"), Page({"line 2000"}, "On line 2000 of 2000 (100%)"));
-    EXPECT_EQ(session.Rows("stepped_back"), Page(Numbered(1980, 1994), "On line 1980 of 2000 (99%)"));
-    EXPECT_EQ(testutil::ReadWords(Index("book.txt"))[0], 1979) << "the stored line of the last step";
+    EXPECT_EQ(session.Rows("held")[0], NumberedRow(held));
+    EXPECT_EQ(session.Rows("end"), Page({NumberedRow(2000)}, "On line 2000 of 2000 (100%)"));
+    EXPECT_EQ(session.Rows("stepped_back"), Page(NumberedRows(1980, 1994), "On line 1980 of 2000 (99%)"));
+    EXPECT_EQ(ReadWords(Index("book.txt"))[0], 1979) << "the stored line of the last step";
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "surface.h"
+
 namespace e2e {
 
 constexpr int kScreenW = 320;
@@ -40,16 +42,14 @@ public:
     // Blits every cell of the sheet onto black RGB 5-6-5, as the program's
     // sprite blit does, so the reference pixels are the program's pixels.
     explicit Font(SDL_Surface *sheet) {
-        SDL_Surface *canvas = SDL_CreateRGBSurface(0, kGlyphW, kGlyphH, 16, 0xF800, 0x07E0, 0x001F, 0);
+        SDL_Surface *canvas = testutil::MakeScreen16(kGlyphW, kGlyphH);
         for (int c = 0; c < 256; c++) {
             SDL_FillRect(canvas, nullptr, 0);
             SDL_Rect src{static_cast<Sint16>(kGlyphW * c), 0, kGlyphW, kGlyphH};
             SDL_Rect dst{0, 0, kGlyphW, kGlyphH};
             SDL_BlitSurface(sheet, &src, canvas, &dst);
             for (int y = 0; y < kGlyphH; y++)
-                for (int x = 0; x < kGlyphW; x++)
-                    glyphs_[c][y * kGlyphW + x] = *reinterpret_cast<Uint16 *>(
-                        static_cast<Uint8 *>(canvas->pixels) + y * canvas->pitch + x * 2);
+                for (int x = 0; x < kGlyphW; x++) glyphs_[c][y * kGlyphW + x] = testutil::Pixel16(canvas, x, y);
         }
         SDL_FreeSurface(canvas);
         Index();

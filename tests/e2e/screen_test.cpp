@@ -3,8 +3,7 @@
 // BMP round trip that the stand-in's screenshots take.
 #include <gtest/gtest.h>
 
-#include <random>
-
+#include "fontsheet.h"
 #include "screen.h"
 #include "testutil.h"
 
@@ -12,31 +11,15 @@ namespace {
 
 using e2e::Font;
 using e2e::Screen;
-
-// A 32-bit sheet of 256 cells of 6 x 13 pixels with a distinct random
-// glyph per byte; the control bytes, space and no-break space are blank, as
-// on the real sheet.
-SDL_Surface *MakeSheet() {
-    SDL_Surface *sheet = SDL_CreateRGBSurface(0, 6 * 256, 13, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0);
-    Uint32 ink = SDL_MapRGB(sheet->format, 224, 224, 224);
-    std::mt19937 rng(7);
-    for (int c = 0; c < 256; c++) {
-        bool blank = c < 0x21 || c == 0xA0 || (c >= 0x7F && c < 0xA0);
-        for (int y = 0; y < 13; y++)
-            for (int x = 0; x < 6; x++) {
-                bool on = !blank && (rng() & 1) != 0;
-                static_cast<Uint32 *>(sheet->pixels)[y * sheet->pitch / 4 + 6 * c + x] = on ? ink : 0;
-            }
-    }
-    return sheet;
-}
+using testutil::Pixel16;
 
 class ScreenReader : public ::testing::Test {
 protected:
+    // A sheet with a glyph of its own for every byte.
     void SetUp() override {
-        sheet_ = MakeSheet();
+        sheet_ = testutil::MakeSheet(6 * 256);
         font_.reset(new Font(sheet_));
-        screen_ = SDL_CreateRGBSurface(0, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+        screen_ = testutil::MakeScreen16();
     }
     void TearDown() override {
         SDL_FreeSurface(screen_);
@@ -51,9 +34,7 @@ protected:
             SDL_BlitSurface(sheet_, &src, screen_, &dst);
         }
     }
-    Uint16 &At(int x, int y) {
-        return *reinterpret_cast<Uint16 *>(static_cast<Uint8 *>(screen_->pixels) + y * screen_->pitch + 2 * x);
-    }
+    Uint16 &At(int x, int y) { return Pixel16(screen_, x, y); }
     // The bar and the separator line, drawn as the program's chrome does.
     void Highlight() {
         for (int y = 15; y <= 29; y++)
@@ -162,7 +143,7 @@ TEST(ScreenLoad, RefusesAMissingOrWrongSizedFile) {
     std::string error;
     EXPECT_FALSE(s.Load(dir / "none.bmp", &error));
     EXPECT_FALSE(error.empty());
-    SDL_Surface *small = SDL_CreateRGBSurface(0, 10, 10, 16, 0xF800, 0x07E0, 0x001F, 0);
+    SDL_Surface *small = testutil::MakeScreen16(10, 10);
     SDL_SaveBMP(small, (dir / "small.bmp").c_str());
     SDL_FreeSurface(small);
     EXPECT_FALSE(s.Load(dir / "small.bmp", &error));

@@ -13,6 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <memory>
 #include <sstream>
@@ -30,7 +32,7 @@
 
 namespace e2e {
 
-namespace fs = std::filesystem;
+using namespace testutil;
 
 // The GP2X buttons as its SDL port numbers them.
 enum Button {
@@ -44,7 +46,12 @@ enum class Flavour { Console, Desktop };
 const char kTickPresent[] = "tick update 0,225 320x15";
 
 inline const char *Binary(Flavour f) { return f == Flavour::Console ? TOMO_BIN_CONSOLE : TOMO_BIN_DESKTOP; }
-inline const char *Name(Flavour f) { return f == Flavour::Console ? "console" : "desktop"; }
+
+// For suites run with each flavour in turn.
+const Flavour kFlavours[] = {Flavour::Console, Flavour::Desktop};
+inline std::string FlavourName(const ::testing::TestParamInfo<Flavour> &p) {
+    return p.param == Flavour::Console ? "console" : "desktop";
+}
 
 // What the user does, step by step, in the stand-in's script language.
 class Script {
@@ -90,6 +97,11 @@ struct Options {
     // The display to use instead of SDL's dummy driver: DISPLAY is set to
     // it and SDL_VIDEODRIVER left out, as on a desktop.
     std::string display;
+
+    Options &Within(int seconds) {
+        kill_after_s = seconds;
+        return *this;
+    }
 };
 
 struct LogLine {
@@ -201,6 +213,24 @@ inline std::vector<std::string> ListScreen(const std::string &path, std::vector<
     return rows;
 }
 
+// The screen of a text: up to 15 wrapped lines from row 0, the status
+// line on row 15.
+inline std::vector<std::string> Page(const std::vector<std::string> &lines, const std::string &status) {
+    std::vector<std::string> rows(kRows, "");
+    for (size_t i = 0; i < lines.size() && i < 15; i++) rows[i] = lines[i];
+    rows[kStatusRow] = status;
+    return rows;
+}
+
+// The wrapped lines of a page whose top line starts at byte `offset` of
+// text: none when that is outside it.
+inline std::vector<std::string> LinesFrom(const std::string &text, int64_t offset) {
+    std::vector<std::string> lines;
+    if (offset < 0 || offset > static_cast<int64_t>(text.size())) return lines;
+    for (const ModelLine &m : ModelLines(text, static_cast<size_t>(offset))) lines.push_back(m.str);
+    return lines;
+}
+
 inline bool RunningAsRoot() { return geteuid() == 0; }
 
 // A folder tree to browse and a place for the run's records. The tree is
@@ -222,7 +252,7 @@ public:
         fs::create_directories(Path(rel));
         return Path(rel);
     }
-    void File(const std::string &rel, const std::string &bytes = "") { testutil::WriteFile(Path(rel), bytes); }
+    void File(const std::string &rel, const std::string &bytes = "") { WriteFile(Path(rel), bytes); }
     void Fifo(const std::string &rel) { mkfifo(Path(rel).c_str(), 0644); }
     // The working directory at launch (the font sheet goes there).
     void StartIn(const std::string &rel) { start_ = Dir(rel); }
@@ -232,12 +262,12 @@ public:
         if (opt.font) fs::copy_file(TOMO_FONT, start_ / "simplefont.tga", fs::copy_options::overwrite_existing);
         std::string script_path = (meta_.path / "script").string();
         std::string log_path = (meta_.path / "log").string();
-        testutil::WriteFile(script_path, script.text());
+        WriteFile(script_path, script.text());
         fs::remove(log_path);
         Outcome run;
         Spawn(flavour, opt, script_path, log_path, &run);
-        run.out = testutil::ReadFile((meta_.path / "stdout").string());
-        run.err = testutil::ReadFile((meta_.path / "stderr").string());
+        run.out = ReadFile((meta_.path / "stdout").string());
+        run.err = ReadFile((meta_.path / "stderr").string());
         run.log = ReadLog(log_path);
         return run;
     }
@@ -366,7 +396,7 @@ private:
 
     static std::vector<LogLine> ReadLog(const std::string &path) {
         std::vector<LogLine> lines;
-        std::stringstream in(testutil::ReadFile(path));
+        std::stringstream in(ReadFile(path));
         std::string line;
         while (std::getline(in, line)) {
             size_t space = line.find(' ');
@@ -376,8 +406,56 @@ private:
         return lines;
     }
 
-    testutil::TempDir tree_, meta_;
+    TempDir tree_, meta_;
     fs::path start_;
+};
+
+// "f01", "f02", ...
+inline std::string NumberedFile(int k) { return NumberedName("f", k, 2); }
+
+// The end-to-end tests' fixture: a session played in one flavour (the
+// console's unless said), runs that must end by themselves and without a
+// signal, and the ways into a text and out to the menu.
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT; }
+
+    Outcome Play(const Script &script, const Options &opt = Options()) {
+        Outcome run = session.Play(flavour, script, opt);
+        EXPECT_FALSE(run.killed) << run.Summary();
+        EXPECT_EQ(run.signal, 0) << run.Summary();
+        return run;
+    }
+    // A run that ended the normal way: A in the list, the menu program tried.
+    Outcome PlayToMenu(const Script &script, const Options &opt = Options()) {
+        Outcome run = Play(script, opt);
+        EXPECT_EQ(run.exit_code, 0) << run.Summary();
+        EXPECT_TRUE(run.WentToMenu()) << run.Summary();
+        return run;
+    }
+    // Down to list entry `entry` and B on it; the shot `measured` is the
+    // frame that B leaves, `page` the first page after its release.
+    static Script &Open(Script &s, int entry, const std::string &measured = "", const std::string &page = "") {
+        s.Tap(kStickDown, entry).Press(kB);
+        if (!measured.empty()) s.Shot(measured);
+        s.Release(kB);
+        if (!page.empty()) s.Shot(page);
+        return s;
+    }
+    std::string Index(const std::string &name) const { return IndexFile(session.Root(), name); }
+    // NumberedFile(1) .. NumberedFile(n) at the top of the tree.
+    void NumberedFiles(int n) { testutil::NumberedFiles(session.Root(), "f", 1, n, 2, "x\n"); }
+
+    Flavour flavour = Flavour::Console;
+    Session session;
+};
+
+class BothFlavours : public SessionTest, public ::testing::WithParamInterface<Flavour> {
+protected:
+    void SetUp() override {
+        flavour = GetParam();
+        SessionTest::SetUp();
+    }
 };
 
 }  // namespace e2e

@@ -12,17 +12,12 @@ namespace {
 
 using namespace e2e;
 
-class Starting : public ::testing::TestWithParam<Flavour> {
+class Starting : public BothFlavours {
 protected:
     void SetUp() override {
-        ASSERT_NE(ReaderFont(), nullptr) << "font sheet " << TOMO_FONT;
+        BothFlavours::SetUp();
         session.Dir("d");
         // the start folder lists "..", d, simplefont.tga
-    }
-    Outcome Play(const Script &script, const Options &opt = Options()) {
-        Outcome run = session.Play(GetParam(), script, opt);
-        EXPECT_FALSE(run.killed) << run.Summary();
-        return run;
     }
     static Options Failing(const std::string &fault) {
         Options opt;
@@ -36,18 +31,19 @@ protected:
         EXPECT_EQ(run.Count("frame"), 0) << run.Summary();
         EXPECT_FALSE(run.Logged("execl /usr/gp2x/gp2xmenu /usr/gp2x/gp2xmenu"));
     }
-
-    Session session;
 };
 
-INSTANTIATE_TEST_SUITE_P(Flavours, Starting, ::testing::Values(Flavour::Console, Flavour::Desktop),
-                         [](const ::testing::TestParamInfo<Flavour> &p) { return std::string(Name(p.param)); });
+INSTANTIATE_TEST_SUITE_P(Flavours, Starting, ::testing::ValuesIn(kFlavours), FlavourName);
+
+using StandIn = SessionTest;
+using ConsoleStart = SessionTest;
+using DesktopStart = SessionTest;
+using ConsoleQuit = SessionTest;
+using DesktopQuit = SessionTest;
 
 TEST_P(Starting, AOrStartInTheListLeavesForTheMenuAtOnce) {
     for (int button : {kA, kStart}) {
-        Outcome run = Play(Script().Tap(kStickDown).Press(button).Release(button));
-        EXPECT_EQ(run.exit_code, 0) << run.Summary();
-        EXPECT_TRUE(run.WentToMenu()) << run.Summary();
+        Outcome run = PlayToMenu(Script().Tap(kStickDown).Press(button).Release(button));
         EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got press " + std::to_string(button) + " #1")
             << "no frame after the press that ends the program\n" << run.Summary();
         EXPECT_FALSE(run.Logged("step release " + std::to_string(button)));
@@ -83,9 +79,7 @@ TEST_P(Starting, AMissingFontSheetIsReportedAndTheProgramRunsWithoutText) {
         fs::remove_all(sheet);
         if (std::string(kind) == "named pipe") session.Fifo("simplefont.tga");
         if (std::string(kind) == "folder") session.Dir("simplefont.tga");
-        Outcome run = Play(Script().Shot("no_text").Tap(kStickDown).Shot("moved").Tap(kA), opt);
-        EXPECT_EQ(run.exit_code, 0) << run.Summary();
-        EXPECT_TRUE(run.WentToMenu());
+        Outcome run = PlayToMenu(Script().Shot("no_text").Tap(kStickDown).Shot("moved").Tap(kA), opt);
         EXPECT_EQ(run.err, "LoadTargaImage: could not open file ./simplefont.tga\n");
         EXPECT_EQ(run.out, std::string("\n\nSorted...\n..\nd\n") + (fs::exists(sheet) ? "simplefont.tga\n" : ""));
         for (const char *shot : {"no_text", "moved"}) {
@@ -103,10 +97,7 @@ TEST_P(Starting, AStandardOutputWithoutAReaderStillEndsInTheMenu) {
     Options opt;
     opt.stdout_gone = true;
     // into d, open t.txt, back to the list, leave: three listings
-    Outcome run = Play(Script().Tap(kStickDown).Tap(kB).Tap(kStickDown).Tap(kB).Shot("text").Tap(kA).Tap(kA), opt);
-    EXPECT_EQ(run.signal, 0) << run.Summary();
-    EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_TRUE(run.WentToMenu()) << run.Summary();
+    Outcome run = PlayToMenu(Script().Tap(kStickDown).Tap(kB).Tap(kStickDown).Tap(kB).Shot("text").Tap(kA).Tap(kA), opt);
     EXPECT_TRUE(run.Logged("execl SIGPIPE default")) << run.Summary();
     EXPECT_EQ(session.Rows("text")[0], "text");
 }
@@ -120,44 +111,37 @@ TEST_P(Starting, TheStandInEndsAProgramLeftWaitingPastTheScript) {
     EXPECT_EQ(run.Listings().size(), 1u) << "standard output is flushed before the stand-in ends it";
 }
 
-TEST(StandIn, AScriptWithAMistakeStopsTheRunBeforeTheProgramStarts) {
-    Session session;
+TEST_F(StandIn, AScriptWithAMistakeStopsTheRunBeforeTheProgramStarts) {
     for (const char *line : {"press", "press up", "presss 4", "hold 4", "keydown NoSuchKey", "shot a/b.bmp", "wait 5 6"}) {
-        Outcome run = session.Play(Flavour::Console, Script().Tap(kStickDown).Raw(line).Tap(kA));
+        Outcome run = Play(Script().Tap(kStickDown).Raw(line).Tap(kA));
         EXPECT_EQ(run.exit_code, 98) << line << "\n" << run.Summary();
         EXPECT_EQ(run.Count("standin: bad script line 3: "), 1) << line << "\n" << run.Summary();
         EXPECT_EQ(run.out, "") << line;
     }
 }
 
-TEST(StandIn, CommentsAndBlankLinesAreSkipped) {
-    Session session;
-    Outcome run = session.Play(Flavour::Console,
-                               Script().Raw("# a comment").Raw("").Raw("  press 4   # down").Raw("release 4").Tap(kA));
+TEST_F(StandIn, CommentsAndBlankLinesAreSkipped) {
+    Outcome run = Play(Script().Raw("# a comment").Raw("").Raw("  press 4   # down").Raw("release 4").Tap(kA));
     EXPECT_EQ(run.exit_code, 0) << run.Summary();
     EXPECT_EQ(run.Texts({"step "}), (std::vector<std::string>{"step press 4", "step release 4", "step press 12"}));
 }
 
-TEST(ConsoleStart, WithoutAJoystickItEndsWithStatusOne) {
-    Session session;
+TEST_F(ConsoleStart, WithoutAJoystickItEndsWithStatusOne) {
     Options opt;
     opt.fail = "nojoystick";
-    Outcome run = session.Play(Flavour::Console, Script().Tap(kA), opt);
+    Outcome run = Play(Script().Tap(kA), opt);
     EXPECT_EQ(run.exit_code, 1) << run.Summary();
     EXPECT_EQ(run.err, "Couldn't open the joystick: standin: there is no joystick 0\n");
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.Count("frame"), 0);
 }
 
-TEST(DesktopStart, WithoutAJoystickItRunsOnTheKeyboard) {
-    ASSERT_NE(ReaderFont(), nullptr);
-    Session session;
+TEST_F(DesktopStart, WithoutAJoystickItRunsOnTheKeyboard) {
     session.Dir("d");
     Options opt;
     opt.fail = "nojoystick";
-    Outcome run = session.Play(Flavour::Desktop, Script().Key("Down").Shot("moved").Key("Escape"), opt);
-    EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_TRUE(run.WentToMenu());
+    flavour = Flavour::Desktop;
+    Outcome run = PlayToMenu(Script().Key("Down").Shot("moved").Key("Escape"), opt);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(session.Rows("moved"), ListScreen(session.Root(), {Entry("d", true), Entry("simplefont.tga")}));
     EXPECT_FALSE(run.Logged("joystick close")) << "no joystick was opened";
@@ -165,15 +149,15 @@ TEST(DesktopStart, WithoutAJoystickItRunsOnTheKeyboard) {
 
 // A display that does not answer: one line with SDL's reason and status 1
 // at once, never a picture drawn on the terminal instead of a window.
-TEST(DesktopStart, ADisplayThatDoesNotAnswerIsSaidInOneLine) {
+TEST_F(DesktopStart, ADisplayThatDoesNotAnswerIsSaidInOneLine) {
     int n = 99;
     while (fs::exists("/tmp/.X11-unix/X" + std::to_string(n))) n++;
-    Session session;
     Options opt;
     opt.display = ":" + std::to_string(n);
     opt.kill_after_s = 10;
+    flavour = Flavour::Desktop;
     auto start = std::chrono::steady_clock::now();
-    Outcome run = session.Play(Flavour::Desktop, Script().Tap(kA), opt);
+    Outcome run = Play(Script().Tap(kA), opt);
     auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(run.exit_code, 1) << run.Summary();
     EXPECT_LT(took, std::chrono::seconds(5));
@@ -184,13 +168,9 @@ TEST(DesktopStart, ADisplayThatDoesNotAnswerIsSaidInOneLine) {
     EXPECT_EQ(run.Count("frame"), 0);
 }
 
-TEST(ConsoleQuit, AQuitRequestIsIgnoredWithOneFrame) {
-    ASSERT_NE(ReaderFont(), nullptr);
-    Session session;
+TEST_F(ConsoleQuit, AQuitRequestIsIgnoredWithOneFrame) {
     session.Dir("d");
-    Outcome run = session.Play(Flavour::Console, Script().Quit().Shot("after_quit").Tap(kStickDown).Shot("moved").Tap(kA));
-    EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_TRUE(run.WentToMenu());
+    Outcome run = PlayToMenu(Script().Quit().Shot("after_quit").Tap(kStickDown).Shot("moved").Tap(kA));
     EXPECT_EQ(run.Texts({"got ", "frame"}),
               (std::vector<std::string>{"frame", "got quit", "frame", "got press 4 #1", "frame", "got release 4",
                                         "frame", "got press 12 #1"}));
@@ -200,11 +180,9 @@ TEST(ConsoleQuit, AQuitRequestIsIgnoredWithOneFrame) {
     EXPECT_EQ(run.Listings().size(), 1u) << "the quit request did not re-read the folder";
 }
 
-TEST(DesktopQuit, AQuitRequestEndsTheProgramLikeA) {
-    Session session;
-    Outcome run = session.Play(Flavour::Desktop, Script().Tap(kStickDown).Quit().Shot("never"));
-    EXPECT_EQ(run.exit_code, 0) << run.Summary();
-    EXPECT_TRUE(run.WentToMenu()) << run.Summary();
+TEST_F(DesktopQuit, AQuitRequestEndsTheProgramLikeA) {
+    flavour = Flavour::Desktop;
+    Outcome run = PlayToMenu(Script().Tap(kStickDown).Quit().Shot("never"));
     EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got quit") << "no frame after the quit request";
     EXPECT_FALSE(run.Logged("step shot never.bmp"));
 }

@@ -8,9 +8,9 @@ namespace {
 
 using namespace e2e;
 
-TEST(StatusLine, InTheListTheTicksDrawNothingThenTheHelpThenTheTitle) {
-    ASSERT_NE(ReaderFont(), nullptr);
-    Session session;
+using StatusLine = SessionTest;
+
+TEST_F(StatusLine, InTheListTheTicksDrawNothingThenTheHelpThenTheTitle) {
     session.Dir("d");
     // Ticks come 5, 10 and 15 s after start; each shot is taken midway
     // between two of them.
@@ -21,7 +21,7 @@ TEST(StatusLine, InTheListTheTicksDrawNothingThenTheHelpThenTheTitle) {
     s.Tap(kStickDown).Shot("after_press");
     s.Tap(kA);
 
-    Outcome run = session.Play(Flavour::Console, s);
+    Outcome run = Play(s);
 
     EXPECT_EQ(run.exit_code, 0) << run.Summary();
     EXPECT_EQ(run.Count(kTickPresent), 3) << run.Summary();

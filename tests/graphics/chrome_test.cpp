@@ -6,56 +6,28 @@
 #include <string>
 #include <vector>
 
-#include "fontsheet.h"
 #include "graphics.h"
-#include "surface.h"
+#include "sdltest.h"
 
 namespace {
 
-using testutil::MakeScreen16;
-using testutil::MakeSheet;
-using testutil::Pixel16;
-using testutil::SheetValue;
-using testutil::SurfaceHolder;
+using namespace testutil;
 
 constexpr Uint16 kGreen = 0x0400;
 constexpr Uint16 kBlue = 0x0006;
 constexpr Uint16 kPaint = 0x1234;
 
-class ChromeTest : public ::testing::Test {
+class ChromeTest : public DrawTest {
 protected:
-    SurfaceHolder screen{MakeScreen16()};
-    SurfaceHolder sheet{MakeSheet(1536)};
-
-    void SetUp() override {
-        ASSERT_NE(screen.get(), nullptr);
-        ASSERT_NE(sheet.get(), nullptr);
-    }
-
     void Paint(SDL_Surface *s, Uint16 value) {
         for (int y = 0; y < s->h; y++)
             for (int x = 0; x < s->w; x++) putpixel(s, x, y, value);
     }
 
-    std::vector<Uint16> Snapshot() {
-        std::vector<Uint16> pixels;
-        for (int y = 0; y < 240; y++)
-            for (int x = 0; x < 320; x++) pixels.push_back(Pixel16(screen.get(), x, y));
-        return pixels;
-    }
-
-    // Counts the pixels of rows [top, bottom] that differ from want(x, y).
+    // The pixels of rows [top, bottom] that differ from want(x, y).
     template <typename Want>
     int Mismatches(int top, int bottom, Want want) {
-        int wrong = 0;
-        for (int y = top; y <= bottom; y++) {
-            for (int x = 0; x < 320; x++) {
-                Uint16 got = Pixel16(screen.get(), x, y), exp = want(x, y);
-                if (got != exp && wrong++ < 5)
-                    ADD_FAILURE() << "pixel " << x << "," << y << ": got " << std::hex << got << " want " << exp;
-            }
-        }
-        return wrong;
+        return WrongPixels(screen.get(), want, 5, top, bottom);
     }
 };
 
@@ -132,9 +104,9 @@ TEST_F(HighlightTest, OnlyBlackPixelsOfTheBandTurnBlue) {
 
 TEST_F(HighlightTest, SecondCallChangesNothing) {
     HighlightRowOne(screen.get());
-    std::vector<Uint16> once = Snapshot();
+    SurfaceHolder once{Copy(screen.get())};
     HighlightRowOne(screen.get());
-    EXPECT_EQ(Snapshot(), once);
+    EXPECT_EQ(WrongPixels(screen.get(), once.get()), 0);
 }
 
 TEST_F(HighlightTest, BandWithoutBlackIsLeftAlone) {

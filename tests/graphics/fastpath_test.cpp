@@ -10,25 +10,13 @@
 
 #include "fontsheet.h"
 #include "graphics.h"
-#include "surface.h"
+#include "sdltest.h"
 #include "targa.h"
 #include "tomo.h"
 
 namespace {
 
-using testutil::MakeScreen16;
-using testutil::MakeSheet;
-using testutil::SurfaceHolder;
-
-// Every byte of the 320 x 240 pixels, row by row (the pitch may pad rows).
-std::vector<Uint8> Bytes(SDL_Surface *s) {
-    std::vector<Uint8> out;
-    for (int y = 0; y < s->h; y++) {
-        const Uint8 *row = static_cast<const Uint8 *>(s->pixels) + y * s->pitch;
-        out.insert(out.end(), row, row + s->w * s->format->BytesPerPixel);
-    }
-    return out;
-}
+using namespace testutil;
 
 // A background that is nowhere black, so that a cell which is not copied
 // whole, or blended where it should be copied, shows.
@@ -50,17 +38,11 @@ void DrawAllGlyphs(SDL_Surface *sheet, SDL_Surface *screen) {
 // A 32-bit sheet with an alpha channel, as the loader makes of a 32-bit
 // Targa: red in the low byte, alpha varying across each cell.
 SDL_Surface *MakeAlphaSheet(int width) {
-    SDL_Surface *s = SDL_CreateRGBSurface(0, width, 13, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
-    if (!s) return s;
-    for (int y = 0; y < 13; y++) {
-        Uint32 *row = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(s->pixels) + y * s->pitch);
-        for (int x = 0; x < width; x++) {
-            Uint32 alpha = static_cast<Uint32>((x * 37 + y * 91) % 256);
-            row[x] = static_cast<Uint32>(x % 256) | static_cast<Uint32>(y * 19) << 8 |
-                     static_cast<Uint32>(255 - x % 200) << 16 | alpha << 24;
-        }
-    }
-    return s;
+    return MakeSheetOf(width, 13, 0xFF000000, [](int x, int y) {
+        Uint32 alpha = static_cast<Uint32>((x * 37 + y * 91) % 256);
+        return static_cast<Uint32>(x % 256) | static_cast<Uint32>(y * 19) << 8 |
+               static_cast<Uint32>(255 - x % 200) << 16 | alpha << 24;
+    });
 }
 
 void ExpectSameGlyphs(SDL_Surface *original, SDL_Surface *copy) {
@@ -69,7 +51,7 @@ void ExpectSameGlyphs(SDL_Surface *original, SDL_Surface *copy) {
     ASSERT_NE(got.get(), nullptr);
     DrawAllGlyphs(original, want.get());
     DrawAllGlyphs(copy, got.get());
-    EXPECT_TRUE(Bytes(want.get()) == Bytes(got.get()));
+    EXPECT_EQ(WrongPixels(got.get(), want.get()), 0);
 }
 
 // A sheet as FontForScreen leaves it for a 16-bit screen, freed at the end;
@@ -90,12 +72,9 @@ struct ScreenSheet {
 // Channels that are no multiples of the 5-6-5 steps, so the copy has to
 // truncate each of them exactly as the blit does.
 SDL_Surface *MakeOddChannelSheet() {
-    SDL_Surface *s = SDL_CreateRGBSurface(0, 1536, 13, 32, 0xFF, 0xFF00, 0xFF0000, 0);
-    if (!s) return s;
-    for (int y = 0; y < 13; y++)
-        for (int x = 0; x < 1536; x++)
-            putpixel(s, x, y, static_cast<Uint32>(x * 2654435761u + y * 40503u) | 0xFF000000u);
-    return s;
+    return MakeSheetOf(1536, 13, 0, [](int x, int y) {
+        return static_cast<Uint32>(x * 2654435761u + y * 40503u) | 0xFF000000u;
+    });
 }
 
 TEST(SheetCopy, TheFontSheetCopyDrawsEveryGlyphAsTheConvertingBlitDoes) {
@@ -173,7 +152,7 @@ void ExpectChangesMatchWholeRedraws(SDL_Surface *sheet) {
         UpdateStatusChange(sheet, got.get(), kSteps[i - 1], kSteps[i]);
         PaintBackground(want.get());
         UpdateStatus(sheet, want.get(), kSteps[i]);
-        EXPECT_TRUE(Bytes(got.get()) == Bytes(want.get())) << "after \"" << kSteps[i] << "\"";
+        EXPECT_EQ(WrongPixels(got.get(), want.get()), 0) << "after \"" << kSteps[i] << "\"";
     }
 }
 
@@ -198,9 +177,9 @@ TEST(StatusChange, SoWithABlendedSheet) {
 TEST(StatusChange, SameTextTouchesNothing) {
     SurfaceHolder sheet{MakeSheet(1536)}, screen{MakeScreen16()};
     PaintBackground(screen.get());
-    std::vector<Uint8> before = Bytes(screen.get());
+    SurfaceHolder before{Copy(screen.get())};
     UpdateStatusChange(sheet.get(), screen.get(), kSteps[1], kSteps[1]);
-    EXPECT_TRUE(Bytes(screen.get()) == before);
+    EXPECT_EQ(WrongPixels(screen.get(), before.get()), 0);
 }
 
 }  // namespace

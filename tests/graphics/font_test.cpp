@@ -7,27 +7,15 @@
 #include <vector>
 
 #include "graphics.h"
-#include "fontsheet.h"
-#include "surface.h"
+#include "sdltest.h"
 
 namespace {
 
-using testutil::MakeScreen16;
-using testutil::MakeSheet;
-using testutil::SheetValue;
-using testutil::Pixel16;
-using testutil::SurfaceHolder;
+using namespace testutil;
 
-class FontTest : public ::testing::Test {
+class FontTest : public DrawTest {
 protected:
-    SurfaceHolder screen{MakeScreen16()};
-    SurfaceHolder sheet{MakeSheet(1536)};
     std::vector<Uint16> want = std::vector<Uint16>(320 * 240, 0);
-
-    void SetUp() override {
-        ASSERT_NE(screen.get(), nullptr);
-        ASSERT_NE(sheet.get(), nullptr);
-    }
 
     // Paints the expected picture: columns [first, last] of cell c at (col, row).
     void Expect(int col, int row, int c, int first = 0, int last = 5) {
@@ -36,15 +24,7 @@ protected:
     }
 
     void CheckScreen() {
-        int wrong = 0;
-        for (int y = 0; y < 240; y++) {
-            for (int x = 0; x < 320; x++) {
-                Uint16 got = Pixel16(screen.get(), x, y), exp = want[y * 320 + x];
-                if (got != exp && wrong++ < 5)
-                    ADD_FAILURE() << "pixel " << x << "," << y << ": got " << std::hex << got << " want " << exp;
-            }
-        }
-        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(WrongPixels(screen.get(), [this](int x, int y) { return want[y * 320 + x]; }), 0);
     }
 };
 

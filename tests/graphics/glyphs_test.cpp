@@ -20,24 +20,14 @@ std::string Cells(const std::string &row, int count) {
 
 std::string Cells(const std::string &row) { return Cells(row, static_cast<int>(row.size())); }
 
-// The UTF-8 form of code point cp.
+// The UTF-8 form of code point cp: continuation bytes of six bits each
+// after a lead byte that says how many follow.
 std::string Utf8(long cp) {
-    std::string s;
-    if (cp < 0x80) {
-        s += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        s += static_cast<char>(0xC0 | cp >> 6);
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        s += static_cast<char>(0xE0 | cp >> 12);
-        s += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | cp >> 18);
-        s += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-        s += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    if (cp < 0x80) return std::string(1, static_cast<char>(cp));
+    int n = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    std::string s(static_cast<size_t>(n), '\0');
+    for (int i = n - 1; i > 0; i--, cp >>= 6) s[static_cast<size_t>(i)] = static_cast<char>(0x80 | (cp & 0x3F));
+    s[0] = static_cast<char>((0xF00 >> n) | cp);  // 0xC0, 0xE0 or 0xF0 and the top bits
     return s;
 }
 

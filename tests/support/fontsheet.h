@@ -17,21 +17,25 @@ inline Uint16 SheetValue(int c, int u, int v) {
     return static_cast<Uint16>((c & 31) << 11 | ((c >> 5) * 8 + u) << 5 | (v + 1));
 }
 
-// An opaque 32-bit sheet in the Targa loader's layout (red in the low
-// byte). The channels are multiples of the 5-6-5 steps, so the blit's
-// conversion to the screen is exact.
-inline SDL_Surface *MakeSheet(int width) {
-    SDL_Surface *s = SDL_CreateRGBSurface(0, width, kSheetRows, 32, 0xFF, 0xFF00, 0xFF0000, 0);
+// A 32-bit sheet in the Targa loader's layout (red in the low byte, alpha
+// in the top one where amask says so) whose pixel (x, y) is value(x, y).
+template <typename Value>
+SDL_Surface *MakeSheetOf(int width, int rows, Uint32 amask, Value value) {
+    SDL_Surface *s = SDL_CreateRGBSurface(0, width, rows, 32, 0xFF, 0xFF00, 0xFF0000, amask);
     if (!s) return s;
-    for (int y = 0; y < kSheetRows; y++) {
-        Uint32 *row = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(s->pixels) + y * s->pitch);
-        for (int x = 0; x < width; x++) {
-            Uint16 v = SheetValue(x / 6, x % 6, y);
-            Uint32 r = (v >> 11) << 3, g = ((v >> 5) & 63) << 2, b = (v & 31) << 3;
-            row[x] = r | g << 8 | b << 16;
-        }
-    }
+    for (int y = 0; y < rows; y++)
+        for (int x = 0; x < width; x++) static_cast<Uint32 *>(s->pixels)[y * s->pitch / 4 + x] = value(x, y);
     return s;
+}
+
+// An opaque sheet of SheetValue pixels. The channels are multiples of the
+// 5-6-5 steps, so the blit's conversion to the screen is exact.
+inline SDL_Surface *MakeSheet(int width) {
+    return MakeSheetOf(width, kSheetRows, 0, [](int x, int y) {
+        Uint16 v = SheetValue(x / 6, x % 6, y);
+        Uint32 r = (v >> 11) << 3, g = ((v >> 5) & 63) << 2, b = (v & 31) << 3;
+        return r | g << 8 | b << 16;
+    });
 }
 
 }  // namespace testutil

@@ -1,5 +1,7 @@
-// testutil.h: shared test helpers: a temporary folder that cleans up after
-// itself and whole-file reads and writes.
+// testutil.h: what the tests, the fuzzers and the benchmark share without
+// the program: temporary folders, whole files, the index file's words, the
+// numbered text, and a byte-at-a-time model of the line cut to hold the
+// program's block-wise cut against.
 #ifndef TOMO_TESTUTIL_H
 #define TOMO_TESTUTIL_H
 
@@ -7,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -37,29 +37,53 @@ struct TempDir {
     std::string str() const { return path.string(); }
 };
 
-inline void WriteFile(const std::string &path, const std::string &bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+// The folder of a process that runs no test suite (a fuzzer, the
+// benchmark): made on first use, removed at exit.
+inline const TempDir &Scratch() {
+    static TempDir dir;
+    return dir;
 }
 
+inline bool WriteFile(const std::string &path, const std::string &bytes) {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (f == nullptr) return false;
+    bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && written;
+}
+
+// The whole file; "" when it cannot be read.
 inline std::string ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string bytes;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (f == nullptr) return bytes;
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+    fclose(f);
+    return bytes;
 }
 
-// The little-endian 32-bit words of a file (the line index file's layout).
-inline std::vector<int32_t> ReadWords(const std::string &path) {
-    std::string bytes = ReadFile(path);
-    std::vector<int32_t> words;
-    for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
-        uint32_t w = static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1]) << 8 |
-                     static_cast<uint8_t>(bytes[i + 2]) << 16 |
-                     static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 3])) << 24;
-        words.push_back(static_cast<int32_t>(w));
-    }
-    return words;
+// prefix and k in `digits` digits: "f01", "zz0999".
+inline std::string NumberedName(const std::string &prefix, long k, int digits) {
+    char buf[24];
+    snprintf(buf, sizeof buf, "%0*ld", digits, k);
+    return prefix + buf;
 }
 
+// Files NumberedName(prefix, k, digits) for k = first .. last in folder.
+inline void NumberedFiles(const std::string &folder, const std::string &prefix, long first, long last,
+                          int digits, const std::string &bytes = "") {
+    for (long k = first; k <= last; k++) WriteFile(folder + "/" + NumberedName(prefix, k, digits), bytes);
+}
+
+// ---- The line index file ----------------------------------------------------
+
+// Where the index of folder/name is kept.
+inline std::string IndexFile(const std::string &folder, const std::string &name) {
+    return folder + "/." + name + ".tomo";
+}
+
+// Little-endian 32-bit words, the index file's layout.
 inline std::string Words(const std::vector<int32_t> &words) {
     std::string bytes;
     for (int32_t w : words) {
@@ -69,15 +93,97 @@ inline std::string Words(const std::vector<int32_t> &words) {
     return bytes;
 }
 
-// "L000000\n", "L000001\n", ...: line k starts at byte 8k.
-inline std::string NumberedLines(int n) {
-    std::string text;
-    char buf[16];
-    for (int i = 0; i < n; i++) {
-        snprintf(buf, sizeof buf, "L%06d\n", i);
-        text += buf;
+// The whole words of bytes; a cut-off word at the end is left out.
+inline std::vector<int32_t> WordsOf(const std::string &bytes) {
+    std::vector<int32_t> words;
+    for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+        uint32_t w = 0;
+        for (int b = 3; b >= 0; b--) w = w << 8 | static_cast<uint8_t>(bytes[i + static_cast<size_t>(b)]);
+        words.push_back(static_cast<int32_t>(w));
     }
+    return words;
+}
+
+inline std::vector<int32_t> ReadWords(const std::string &path) { return WordsOf(ReadFile(path)); }
+
+// ---- The numbered text ------------------------------------------------------
+
+// Line k (from 1) of the numbered text reads "L000k" in seven characters
+// ("N000k" with tag 'N', for a text that replaced another): with its LF
+// it is eight bytes, so line k starts at byte 8 (k - 1).
+inline std::string NumberedRow(long k, char tag = 'L') { return NumberedName(std::string(1, tag), k, 6); }
+
+inline std::vector<std::string> NumberedRows(long first, long last, char tag = 'L') {
+    std::vector<std::string> rows;
+    for (long k = first; k <= last; k++) rows.push_back(NumberedRow(k, tag));
+    return rows;
+}
+
+inline std::string NumberedText(long lines, char tag = 'L') {
+    std::string text;
+    for (long k = 1; k <= lines; k++) text += NumberedRow(k, tag) + "\n";
     return text;
+}
+
+// ---- A model of the line cut --------------------------------------------------
+
+const size_t kModelCols = 53;  // characters of a row
+
+// One wrapped line, read a byte at a time: CR is no character, LF ends the
+// line, 53 characters end it, and a line that no LF ends is cut after its
+// last space. Its bytes are [start, next); next == start where the text
+// has no line from `start` on.
+struct ModelLine {
+    std::string str;
+    size_t start, next;
+};
+
+inline ModelLine ModelCut(const std::string &text, size_t start) {
+    ModelLine m{"", start, start};
+    size_t i = start, after_space = 0;
+    long space_at = -1;
+    bool lf = false;
+    while (i < text.size() && m.str.size() < kModelCols) {
+        char b = text[i++];
+        if (b == '\r') continue;
+        if (b == '\n') {
+            lf = true;
+            break;
+        }
+        if (b == ' ') {
+            space_at = static_cast<long>(m.str.size());
+            after_space = i;
+        }
+        m.str.push_back(b);
+    }
+    m.next = i;
+    if (space_at >= 0 && !lf) {
+        m.str.resize(static_cast<size_t>(space_at));
+        m.next = after_space;
+    }
+    return m;
+}
+
+// Every line of the text from `start` on.
+inline std::vector<ModelLine> ModelLines(const std::string &text, size_t start = 0) {
+    std::vector<ModelLine> lines;
+    for (ModelLine m = ModelCut(text, start); m.next > m.start; m = ModelCut(text, m.next)) lines.push_back(m);
+    return lines;
+}
+
+// Where every line starts, and the end: the offsets the index keeps.
+inline std::vector<int32_t> ModelOffsets(const std::string &text) {
+    std::vector<int32_t> offsets{0};
+    for (const ModelLine &m : ModelLines(text)) offsets.push_back(static_cast<int32_t>(m.next));
+    return offsets;
+}
+
+// The words of the text's index file: the saved line, the count, the offsets.
+inline std::vector<int32_t> ModelIndex(const std::string &text, int32_t saved = 0) {
+    std::vector<int32_t> offsets = ModelOffsets(text);
+    std::vector<int32_t> words{saved, static_cast<int32_t>(offsets.size() - 1)};
+    words.insert(words.end(), offsets.begin(), offsets.end());
+    return words;
 }
 
 }  // namespace testutil

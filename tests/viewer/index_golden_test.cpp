@@ -9,16 +9,13 @@
 // the committed files on x86-64 with
 //   TOMO_WRITE_INDEX_GOLDEN=1 build/tests/viewer_tests --gtest_filter='IndexGolden*'
 // and review the difference: every file is also checked against the
-// model of the cut in viewertest.h, so a wrong index cannot be committed
+// model of the cut in testutil.h, so a wrong index cannot be committed
 // as the reference.
 #include <cstdlib>
 
 #include "viewertest.h"
 
-using testutil::ReadFile;
-using testutil::WriteFile;
-using viewertest::ModelIndex;
-using viewertest::ViewerTest;
+using namespace testutil;
 
 namespace {
 
@@ -121,7 +118,7 @@ std::vector<GoldenCase> Cases() {
                                        Repeat("Universitätsplatz, „Gespräch“ – don’t… Łódź, "
                                               "Œuvre, naïveté 😀 ", 6) +
                                        "\r\n" + Repeat("ä", 40) + " " + Repeat("ß€", 20) + "\n"});
-    cases.push_back({"numbered_250", viewertest::NumberedLines(250)});
+    cases.push_back({"numbered_250", NumberedText(250)});
     // longer than one measuring block of 64 KiB
     cases.push_back({"random_150k", RandomText(20240607u, 150000)});
     return cases;
@@ -169,7 +166,7 @@ TEST_F(IndexGolden, IndexFilesMatchTheReferenceBytes) {
         ASSERT_FALSE(golden.empty()) << GoldenPath(c.name) << " is missing";
 
         // The reference itself is what the cut's model gives ...
-        std::string modelled = testutil::Words(model);
+        std::string modelled = Words(model);
         EXPECT_TRUE(golden == modelled) << "reference differs from the model at "
                                         << FirstDifference(golden, modelled);
         // ... and this machine wrote exactly those bytes.

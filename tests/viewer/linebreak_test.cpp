@@ -4,10 +4,7 @@
 
 #include "viewertest.h"
 
-using viewertest::CutModel;
-using viewertest::ModelLine;
-using viewertest::ModelLines;
-using viewertest::ViewerTest;
+using namespace testutil;
 
 namespace {
 
@@ -87,7 +84,7 @@ TEST_P(CutTable, ModelAgreesWithTheTable) {
     ASSERT_EQ(lines.size(), c.lines.size());
     for (size_t i = 0; i < lines.size(); i++) {
         EXPECT_EQ(lines[i].str, c.lines[i].str);
-        EXPECT_EQ(lines[i].advance, c.lines[i].advance);
+        EXPECT_EQ(lines[i].next - lines[i].start, static_cast<size_t>(c.lines[i].advance));
     }
 }
 
@@ -189,11 +186,10 @@ TEST_F(GeneratedTexts, GetLineMatchesTheModel) {
         cur_offset = 0;
         char str[LINE_BUF_SIZE];
         for (const ModelLine &m : ModelLines(texts[t])) {
-            int32_t before = cur_offset;
             ASSERT_EQ(GetLine(str), 1);
-            ASSERT_EQ(std::string(str, m.str.size()), m.str) << "at " << before;
+            ASSERT_EQ(std::string(str, m.str.size()), m.str) << "at " << m.start;
             ASSERT_EQ(str[m.str.size()], '\0');
-            ASSERT_EQ(cur_offset - before, m.advance) << "at " << before;
+            ASSERT_EQ(cur_offset, static_cast<int32_t>(m.next)) << "at " << m.start;
         }
         EXPECT_EQ(GetLine(str), 0);
     }
@@ -213,17 +209,15 @@ TEST_F(GeneratedTexts, BlockReaderMatchesTheModelForEveryBlockSize) {
                 LineReader r;
                 ASSERT_TRUE(OpenLineReader(&r, filename, 0, block.data(), cap));
                 char str[LINE_BUF_SIZE];
-                int64_t off = 0;
                 for (const ModelLine &m : want) {
                     ASSERT_EQ(ReadWrappedLine(&r, with_str ? str : nullptr), 1);
                     if (with_str) {
                         ASSERT_EQ(std::string(str, m.str.size() + 1), m.str + std::string(1, 0));
                     }
-                    off += m.advance;
-                    ASSERT_EQ(LineReaderOffset(&r), off);
+                    ASSERT_EQ(LineReaderOffset(&r), static_cast<int64_t>(m.next));
                 }
                 EXPECT_EQ(ReadWrappedLine(&r, str), 0);
-                EXPECT_EQ(LineReaderOffset(&r), off);
+                EXPECT_EQ(LineReaderOffset(&r), static_cast<int64_t>(texts[t].size()));
                 CloseLineReader(&r);
             }
         }
@@ -240,7 +234,7 @@ TEST_F(GeneratedTexts, MeasuringKeepsTheOffsetsOfRepeatedGetLine) {
         while (GetLine(str)) words.push_back(cur_offset);
         words[1] = static_cast<int32_t>(words.size() - 3);
         Load();
-        EXPECT_EQ(testutil::ReadWords(IndexPath()), words);
+        EXPECT_EQ(ReadWords(IndexPath()), words);
         EXPECT_EQ(num_lines, words[1]);
     }
 }
@@ -249,15 +243,13 @@ TEST_F(GeneratedTexts, ReaderStartsAtAnyRecordedOffset) {
     const std::string &text = texts[30];
     Pick("g.txt", text);
     std::vector<char> block(PAGE_BLOCK_SIZE);
-    size_t off = 0;
     for (const ModelLine &m : ModelLines(text)) {
         LineReader r;
-        ASSERT_TRUE(OpenLineReader(&r, filename, static_cast<int64_t>(off), block.data(), PAGE_BLOCK_SIZE));
+        ASSERT_TRUE(OpenLineReader(&r, filename, static_cast<int64_t>(m.start), block.data(), PAGE_BLOCK_SIZE));
         char str[LINE_BUF_SIZE];
         ASSERT_EQ(ReadWrappedLine(&r, str), 1);
         EXPECT_EQ(std::string(str, m.str.size()), m.str);
         CloseLineReader(&r);
-        off += static_cast<size_t>(m.advance);
     }
 }
 
@@ -279,10 +271,8 @@ std::vector<int64_t> EndsInBatches(const char *path, int cap, int batch) {
 }
 
 std::vector<int64_t> ModelEnds(const std::string &text) {
-    std::vector<int64_t> ends;
-    int64_t off = 0;
-    for (const ModelLine &m : ModelLines(text)) ends.push_back(off += m.advance);
-    return ends;
+    std::vector<int32_t> offsets = ModelOffsets(text);
+    return std::vector<int64_t>(offsets.begin() + 1, offsets.end());
 }
 
 // The measuring pass's batches give the model's ends whatever the block:

@@ -3,10 +3,7 @@
 // index file and through the index in memory.
 #include "viewertest.h"
 
-using testutil::ReadWords;
-using testutil::Words;
-using viewertest::NumberedLines;
-using viewertest::ViewerTest;
+using namespace testutil;
 
 namespace {
 
@@ -41,24 +38,18 @@ void Do(Move m) {
 class Navigation : public ViewerTest {
 protected:
     // A measured text of n lines with the page at line `line`; in memory
-    // when a folder stands at the index name.
+    // when a folder stands at the index name, else with the saved word
+    // set to SENTINEL.
     void Open(int lines, int line, int extra, bool in_memory = false) {
-        Pick("t.txt", NumberedLines(lines));
-        if (in_memory) {
-            testutil::fs::create_directory(dir / ".t.txt.tomo");
-            Load();
-            ASSERT_EQ(num_lines, lines);
-            cur_line = line;
-            top_of_page_offset = 8 * line;
-            cur_offset = 7777;
-            extra_lines_skipped = extra;
-            return;
-        }
+        Pick("t.txt", NumberedText(lines));
+        if (in_memory) fs::create_directory(dir / ".t.txt.tomo");
         Load();
         ASSERT_EQ(num_lines, lines);
-        std::vector<int32_t> words = ReadWords(IndexPath());
-        words[0] = SENTINEL;
-        testutil::WriteFile(IndexPath(), Words(words));
+        if (!in_memory) {
+            std::vector<int32_t> words = ReadWords(IndexPath());
+            words[0] = SENTINEL;
+            WriteFile(IndexPath(), Words(words));
+        }
         cur_line = line;
         top_of_page_offset = 8 * line;
         cur_offset = 7777;  // as the page view leaves it
@@ -67,19 +58,24 @@ protected:
     int32_t Saved() { return ReadWords(IndexPath())[0]; }
 };
 
-class MoveTable : public Navigation, public ::testing::WithParamInterface<MoveCase> {};
+// In memory the moves give the same lines and pages, and the index name
+// is never opened.
+class MoveTable : public Navigation, public ::testing::WithParamInterface<std::tuple<MoveCase, bool>> {};
 
 TEST_P(MoveTable, MovesStoresAndLooksUp) {
-    const MoveCase &c = GetParam();
-    Open(c.lines, c.line, c.extra);
+    const MoveCase &c = std::get<0>(GetParam());
+    const bool in_memory = std::get<1>(GetParam());
+    Open(c.lines, c.line, c.extra, in_memory);
     WatchOpens(IndexPath());
     Do(c.move);
-    EXPECT_EQ(OpenCount(), c.want_opens);
+    EXPECT_EQ(OpenCount(), in_memory ? 0 : c.want_opens);
     WatchOpens("");
     EXPECT_EQ(cur_line, c.want_line);
     EXPECT_EQ(top_of_page_offset, 8 * c.want_line);
     EXPECT_EQ(cur_offset, top_of_page_offset);
-    EXPECT_EQ(Saved(), c.want_saved == UNCHANGED ? SENTINEL : c.want_saved);
+    if (!in_memory) {
+        EXPECT_EQ(Saved(), c.want_saved == UNCHANGED ? SENTINEL : c.want_saved);
+    }
 }
 
 const std::vector<MoveCase> kEdges = {
@@ -117,27 +113,12 @@ const std::vector<MoveCase> kEdges = {
         MoveCase{"HundredthAtFullRepeat", 2000, 0, 10, ON100, 220, 220, 2},
         MoveCase{"HundredthBackAtFullRepeat", 2000, 1000, 10, BACK100, 780, 780, 2}};
 
-std::string CaseName(const ::testing::TestParamInfo<MoveCase> &info) { return info.param.name; }
-
-INSTANTIATE_TEST_SUITE_P(Edges, MoveTable, ::testing::ValuesIn(kEdges), CaseName);
-
-// The same moves in memory: the same lines and pages, and the index name
-// is never opened.
-class MoveTableInMemory : public Navigation, public ::testing::WithParamInterface<MoveCase> {};
-
-TEST_P(MoveTableInMemory, MovesAsWithTheFile) {
-    const MoveCase &c = GetParam();
-    Open(c.lines, c.line, c.extra, true);
-    WatchOpens(IndexPath());
-    Do(c.move);
-    EXPECT_EQ(OpenCount(), 0);
-    WatchOpens("");
-    EXPECT_EQ(cur_line, c.want_line);
-    EXPECT_EQ(top_of_page_offset, 8 * c.want_line);
-    EXPECT_EQ(cur_offset, top_of_page_offset);
+std::string CaseName(const ::testing::TestParamInfo<std::tuple<MoveCase, bool>> &info) {
+    return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "InMemory" : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Edges, MoveTableInMemory, ::testing::ValuesIn(kEdges), CaseName);
+INSTANTIATE_TEST_SUITE_P(Edges, MoveTable, ::testing::Combine(::testing::ValuesIn(kEdges), ::testing::Bool()),
+                         CaseName);
 
 TEST_F(Navigation, SecondDown15MovesFourStepsOnly) {
     Open(20, 0, 0);
@@ -151,8 +132,8 @@ TEST_F(Navigation, EmptyText) {
     for (bool in_memory : {false, true}) {
         SCOPED_TRACE(in_memory ? "in memory" : "index file");
         Pick("e.txt", "");
-        testutil::fs::remove(dir / ".e.txt.tomo");
-        if (in_memory) testutil::fs::create_directory(dir / ".e.txt.tomo");
+        fs::remove(dir / ".e.txt.tomo");
+        if (in_memory) fs::create_directory(dir / ".e.txt.tomo");
         Load();
         WatchOpens(IndexPath());
         for (Move m : {DOWN, UP, DOWN15, UP15}) Do(m);
@@ -190,14 +171,14 @@ TEST_F(Navigation, WithoutIndexTheLineChangesButThePageStays) {
     EXPECT_EQ(cur_line, 0);
     EXPECT_EQ(top_of_page_offset, 40);
     EXPECT_EQ(cur_offset, 40);
-    EXPECT_FALSE(testutil::fs::exists(dir / ".t.txt.tomo"));
+    EXPECT_FALSE(fs::exists(dir / ".t.txt.tomo"));
 }
 
 TEST_F(Navigation, MissingOffsetKeepsThePageAndStoresNothing) {
     Open(100, 10, 0);
     // an index cut short after it was loaded: line 50 has no word any more
-    std::string bytes = testutil::ReadFile(IndexPath());
-    testutil::WriteFile(IndexPath(), bytes.substr(0, 4 * (2 + 30)));
+    std::string bytes = ReadFile(IndexPath());
+    WriteFile(IndexPath(), bytes.substr(0, 4 * (2 + 30)));
     MoveDown15Lines();  // lines 11..25 exist
     EXPECT_EQ(cur_line, 25);
     EXPECT_EQ(top_of_page_offset, 8 * 25);

@@ -1,10 +1,10 @@
 // opencount_test.cpp: an open(2) that counts the calls on one path, so
 // tests can tell whether the text or the index file was touched at all.
 // It forwards to the C library's open; nothing else changes.
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <stdarg.h>
 
+#include "real.h"
 #include "viewertest.h"
 
 // Plain arrays: open can be called before any constructor has run.
@@ -19,8 +19,7 @@ void WatchOpens(const std::string &path) {
 int OpenCount() { return watched_count; }
 
 extern "C" int open(const char *path, int flags, ...) {
-    typedef int (*OpenFn)(const char *, int, ...);
-    static OpenFn real_open;
+    static auto real_open = testutil::RealFunction<int (*)(const char *, int, ...)>("open");
     mode_t mode = 0;
     if (flags & (O_CREAT | O_TMPFILE)) {
         va_list ap;
@@ -28,7 +27,6 @@ extern "C" int open(const char *path, int flags, ...) {
         mode = static_cast<mode_t>(va_arg(ap, int));
         va_end(ap);
     }
-    if (!real_open) real_open = reinterpret_cast<OpenFn>(dlsym(RTLD_NEXT, "open"));
     if (watched_path[0] && strcmp(path, watched_path) == 0) watched_count++;
     return real_open(path, flags, mode);
 }

@@ -5,15 +5,14 @@
 // limited, to leave out the status line when a status tick came between.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "testutil.h"
 
 static const int kW = 320, kH = 240;
 
 static bool Load(const char *path, std::string &bytes, int scale) {
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    bytes = testutil::ReadFile(path);
     return bytes.size() == static_cast<size_t>(kW * scale) * kH * scale * 3;
 }
 

@@ -49,23 +49,13 @@
 #include <string>
 #include <vector>
 
+#include "real.h"
+
 namespace {
 
 // ---- Real functions -------------------------------------------------------
 
-template <typename F>
-F Real(const char *name) {
-    void *p = dlsym(RTLD_NEXT, name);
-    if (p == nullptr) {
-        static const char msg[] = "standin: a real function is missing\n";
-        ssize_t ignored = write(2, msg, sizeof msg - 1);
-        (void)ignored;
-        _exit(96);
-    }
-    return reinterpret_cast<F>(p);
-}
-
-#define REAL(fn) static auto real_##fn = Real<decltype(&fn)>(#fn)
+#define REAL(fn) static auto real_##fn = testutil::RealFunction<decltype(&fn)>(#fn)
 
 // Work done by the stand-in itself (screenshots, its log) must never meet an
 // injected fault; fault checks skip while this depth is non-zero.
@@ -452,7 +442,7 @@ void StandinInit() {
     if (t != nullptr && ParseNumber(t, &ms)) timeout_ms = ms;
     script = LoadScript();
     Dl_info info;
-    if (dladdr(reinterpret_cast<void *>(Real<void *>("SDL_PumpEvents")), &info) != 0)
+    if (dladdr(testutil::RealFunction<void *>("SDL_PumpEvents"), &info) != 0)
         sdl_base = info.dli_fbase;
     Log("standin: start, " + std::to_string(script.size()) + " steps");
 }
