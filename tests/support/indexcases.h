@@ -41,6 +41,11 @@ inline std::vector<LyingIndex> LyingIndexes() {
         w.push_back(size);
         return Words(w);
     };
+    // a line for every byte and one more, the end offset where that count
+    // puts it: only "every line takes a byte" refuses it
+    std::vector<int32_t> byte_lines = {0, size + 1};
+    for (int32_t i = 0; i <= size; i++) byte_lines.push_back(i);
+    byte_lines.push_back(size);
     return {
         {"empty file", "", true, 0},
         {"three bytes", "\x01\x02\x03", true, 0},
@@ -52,6 +57,7 @@ inline std::vector<LyingIndex> LyingIndexes() {
         {"negative count", but(1, -1), true, 0},
         {"count beyond the file", but(1, 1000), true, 0},
         {"count beyond any text", but(1, 0x7fffffff), true, 0},
+        {"more lines than bytes", Words(byte_lines), true, 0},
         {"end offset of another size, at the old place", but(0, 7).substr(0, 4 * 42) + Words({size + 1}), true, 7},
         {"last line saved", but(0, kLiedLines - 1), false, kLiedLines - 1},
         {"saved line at the count", but(0, kLiedLines), false, 0},
