@@ -172,7 +172,7 @@ static void Compose(long mark, char *cells, int n)
     const char *at;
     size_t i;
 
-    if (n == 0 || cells[n - 1] == '\0')
+    if (n == 0)
         return;
     for (i = 0; i < sizeof composed / sizeof composed[0]; i++) {
         if (composed[i].mark != mark)

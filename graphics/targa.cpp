@@ -5,9 +5,8 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "files.h"
 #include "targa.h"
 #include "tomo.h"
 
@@ -127,37 +126,18 @@ static SDL_Surface *create_surface(int width, int height, int depth)
                                 0x00FF0000, depth == 32 ? 0xFF000000 : 0);
 }
 
-/* Only a regular file is read: a named pipe at the sheet's name would
- * stall the open, a device or a folder never give a picture. */
-static FILE *open_sheet(const char *filename)
-{
-    struct stat st;
-    FILE *f;
-    int fd = open(filename, O_RDONLY | O_NONBLOCK);
-
-    if (fd < 0)
-        return NULL;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return NULL;
-    }
-    f = fdopen(fd, "rb");
-    if (f == NULL)
-        close(fd);
-    return f;
-}
-
 SDL_Surface *LoadTargaImage(const char *filename)
 {
     Uint8 targaHeader[TGA_HEADER_SIZE];
     FILE *f;
     SDL_Surface *surface;
+    struct stat st;
     TargaCursor cur;
     int width;
     int height;
     int bytes_per_pixel;
 
-    f = open_sheet(filename);
+    f = OpenRegularFile(filename, O_RDONLY, "rb", &st);
     if (f == NULL) {
         fprintf(stderr, "LoadTargaImage: could not open file %s\n", filename);
         return NULL;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files.h"
 #include "viewer.h"
 
 /* The counters of one line while its bytes come in one at a time. */
@@ -226,33 +227,15 @@ static int CutByteByByte(LineReader *r, char *str)
     return 1;
 }
 
-/* Only a regular file is read: a named pipe or a device would stall the
- * open or never come to an end. */
-static FILE *OpenText(const char *path)
-{
-    struct stat st;
-    FILE *fp;
-    int fd = open(path, O_RDONLY | O_NONBLOCK);
-
-    if (fd < 0)
-        return NULL;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return NULL;
-    }
-    fp = fdopen(fd, "r");
-    if (!fp)
-        close(fd);
-    return fp;
-}
-
 int OpenLineReader(LineReader *r, const char *path, int64_t offset,
                    char *buf, int cap)
 {
+    struct stat st;
+
     r->fp = NULL;
     if (offset < 0 || offset > LONG_MAX || cap < 1)
         return 0;
-    r->fp = OpenText(path);
+    r->fp = OpenRegularFile(path, O_RDONLY, "r", &st);
     if (!r->fp)
         return 0;
     /* the block is the buffer; stdio's own would only add a copy */

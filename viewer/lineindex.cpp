@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files.h"
 #include "viewer.h"
 
 static char measure_block[MEASURE_BLOCK_SIZE];
@@ -48,7 +49,6 @@ static FILE *OpenIndex(int flags, const char *mode, struct stat *st,
                        int *open_errno)
 {
     struct stat own;
-    int fd;
     FILE *fp;
 
     *open_errno = ENOENT;
@@ -56,17 +56,12 @@ static FILE *OpenIndex(int flags, const char *mode, struct stat *st,
         st = &own;
     if (info_filename[0] == '\0')
         return NULL;
-    fd = open(info_filename, flags | O_NOFOLLOW | O_NONBLOCK, 0666);
-    *open_errno = fd < 0 ? errno : 0;
-    if (fd < 0)
-        return NULL;
-    if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode) || st->st_nlink != 1) {
-        close(fd);
+    fp = OpenRegularFile(info_filename, flags | O_NOFOLLOW, mode, st);
+    *open_errno = fp ? 0 : errno;
+    if (fp && st->st_nlink != 1) {
+        fclose(fp);
         return NULL;
     }
-    fp = fdopen(fd, mode);
-    if (!fp)
-        close(fd);
     return fp;
 }
 

@@ -75,11 +75,6 @@ void MemIndexAdd(const int64_t *ends, int n)
     }
 }
 
-int32_t MemIndexLines(void)
-{
-    return lines;
-}
-
 /* Cuts the lines of the entry that holds first (up to k of them, fewer at
  * the end of the text or where it can no longer be read as measured). */
 static void CutBlock(int32_t first)

@@ -58,7 +58,6 @@ void UpdateInfoFile(void);
  * end for the line after the last, -1 for none. */
 void MemIndexStart(int words);
 void MemIndexAdd(const int64_t *ends, int n);
-int32_t MemIndexLines(void);
 int32_t MemIndexOffset(int line);
 
 /* Navigation by whole wrapped lines. */

@@ -334,7 +334,6 @@ TEST_F(LineIndex, MemoryIndexFindsEveryLineAcrossHalvings) {
         std::vector<int64_t> ends(model.begin() + 3, model.end());
         for (size_t at = 0, batch = 1; at < ends.size(); at += batch, batch = batch * 7 % 101 + 1)
             MemIndexAdd(ends.data() + at, static_cast<int>(std::min(batch, ends.size() - at)));
-        EXPECT_EQ(MemIndexLines(), count);
         for (int32_t line = count; line >= 0; line--) ASSERT_EQ(MemIndexOffset(line), model[2 + line]) << line;
         for (int32_t line = 0; line <= count; line++) ASSERT_EQ(MemIndexOffset(line), model[2 + line]) << line;
         EXPECT_EQ(MemIndexOffset(count + 1), -1);
