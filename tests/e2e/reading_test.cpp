@@ -367,10 +367,11 @@ TEST_F(ReadingOnConsole, AStaleIndexIsMeasuredAgainAndKeepsThePlace) {
 
 // Where no index file can be used the text is measured into memory and
 // read to its end with every control, with its true line count; only the
-// place is not kept. Whatever is at the index name is left as it was.
+// place is not kept. Whatever is at the index name is left as it was: even
+// an index that would pass, reached through a link or with a second name.
 TEST_F(ReadingOnConsole, WhereNoIndexFileCanBeUsedTheTextIsReadInMemory) {
     typedef std::function<void(const std::string &folder, const std::string &index)> Step;
-    const std::string precious = "precious data, not an index";
+    const std::string precious = Words(ModelIndex(NumberedText(40)));
     const Step nothing = [](const std::string &, const std::string &) {};
     const Step absent = [](const std::string &folder, const std::string &) {
         for (const auto &e : fs::directory_iterator(folder))
@@ -399,6 +400,14 @@ TEST_F(ReadingOnConsole, WhereNoIndexFileCanBeUsedTheTextIsReadInMemory) {
          [&](const std::string &folder, const std::string &index) {
              EXPECT_TRUE(fs::is_symlink(index));
              precious_kept(folder, index);
+         }},
+        {"a dangling symbolic link", "book.txt", Options(),
+         [](const std::string &folder, const std::string &index) {
+             fs::create_symlink(folder + "/outside/none", index);
+         },
+         [](const std::string &folder, const std::string &index) {
+             EXPECT_TRUE(fs::is_symlink(index));
+             EXPECT_FALSE(fs::exists(folder + "/outside/none"));
          }},
         {"a hard link", "book.txt", Options(),
          [](const std::string &folder, const std::string &index) {

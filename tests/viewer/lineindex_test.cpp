@@ -267,52 +267,6 @@ TEST_F(LineIndex, EmptyTextKeepsTheEndMoveLine) {
 
 // ---- No index -------------------------------------------------------------
 
-// Whatever is at the index name but an index file of the text's own is
-// left as it is, the text read through the index in memory: even an index
-// that would pass, when it is reached through a link or has a second name.
-TEST_F(LineIndex, AnythingElseAtTheIndexNameIsLeftAlone) {
-    const std::string text = NumberedText(40);
-    const std::string index = Words(ModelIndex(text));
-    enum Kind { DIRECTORY, SYMLINK, DANGLING, HARD_LINK, FIFO };
-    for (Kind kind : {DIRECTORY, SYMLINK, DANGLING, HARD_LINK, FIFO}) {
-        SCOPED_TRACE(kind);
-        TempDir other;
-        const std::string target = other / "precious";
-        Pick("t.txt", text);
-        const std::string at = dir / ".t.txt.tomo";
-        fs::remove_all(at);
-        if (kind == DIRECTORY) fs::create_directory(at);
-        if (kind == SYMLINK || kind == HARD_LINK) WriteFile(target, index);
-        if (kind == SYMLINK || kind == DANGLING) fs::create_symlink(target, at);
-        if (kind == HARD_LINK) {
-            ASSERT_EQ(link(target.c_str(), at.c_str()), 0);
-        }
-        if (kind == FIFO) {
-            ASSERT_EQ(mkfifo(at.c_str(), 0600), 0);
-        }
-        alarm(10);  // a blocking open would end the run here
-        Load();
-        ExpectInMemory(text);
-        MoveToEnd();
-        EXPECT_EQ(cur_line, 39);
-        EXPECT_EQ(top_of_page_offset, 8 * 39);
-        MoveUp15Lines();
-        MoveToBeginning();
-        alarm(0);
-        EXPECT_EQ(fs::status(at).type(), kind == DIRECTORY ? fs::file_type::directory
-                                                   : kind == FIFO    ? fs::file_type::fifo
-                                                   : kind == DANGLING ? fs::file_type::not_found
-                                                                     : fs::file_type::regular);
-        EXPECT_EQ(fs::is_symlink(at), kind == SYMLINK || kind == DANGLING);
-        if (kind == SYMLINK || kind == HARD_LINK) {
-            EXPECT_EQ(ReadFile(target), index);
-        }
-        if (kind == DIRECTORY) {
-            EXPECT_TRUE(fs::is_empty(at));
-        }
-    }
-}
-
 // The table of every k-th line halves as it fills: with room for a few
 // entries a text of some thousand lines goes through many halvings, fed in
 // batches of any size, and every line is still found where the cut puts it.
