@@ -239,3 +239,19 @@ int TextToCells(const char *str, int count, char *cells)
     }
     return n;
 }
+
+int LetterAt(const char *s, int n, int *cells)
+{
+    const unsigned char *u = (const unsigned char *)s;
+    /* a letter before it, for a combining mark to compose with */
+    char scratch[1 + 4] = { 'a' };
+    long cp;
+    int len = u[0] < 0x80 ? 0 : Utf8Sequence(u, n, &cp);
+
+    if (len == 0) {
+        *cells = 1;
+        return 1;
+    }
+    *cells = PutCodePoint(cp, scratch, 1) - 1;
+    return len;
+}

@@ -11,4 +11,11 @@
  * Returns the number of cells: never more than the bytes read, none NUL. */
 int TextToCells(const char *str, int count, char *cells);
 
+/* The letter at s, of which n bytes (n >= 1) may be read, as a row cut by
+ * columns sees it: returns its length in bytes (that of a valid UTF-8
+ * sequence, else 1) and sets *cells to the columns TextToCells gives it
+ * after a letter: 0 for what draws nothing (a combining mark, an invisible
+ * character), else the cells of its glyph or look-alike. */
+int LetterAt(const char *s, int n, int *cells);
+
 #endif

@@ -89,6 +89,24 @@ const CellCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Rows, GlyphTable, ::testing::ValuesIn(kCases));
 
+// The columns a row cut takes for each letter are the cells drawn for it.
+TEST(Glyphs, LetterAtTakesTheCellsDrawn) {
+    for (const CellCase &c : kCases) {
+        if (c.count >= 0) continue;
+        std::string row = c.row.substr(0, c.row.find('\0'));
+        int columns = 0;
+        for (size_t at = 0; at < row.size();) {
+            int cells = -1;
+            int len = LetterAt(row.c_str() + at, static_cast<int>(row.size() - at), &cells);
+            ASSERT_GE(len, 1) << c.what;
+            ASSERT_GE(cells, 0) << c.what;
+            at += static_cast<size_t>(len);
+            columns += cells;
+        }
+        EXPECT_EQ(columns, static_cast<int>(Cells(row).size())) << c.what;
+    }
+}
+
 TEST(Glyphs, NoBytesNoCells) {
     char untouched = 'x';
     EXPECT_EQ(TextToCells(nullptr, 0, &untouched), 0);
