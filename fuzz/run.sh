@@ -8,7 +8,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(targa linebreak lineindex)
+[ ${#targets[@]} -gt 0 ] || targets=(targa linebreak bookcut lineindex)
 
 "$top/tools/need.sh" clang libclang-rt-14-dev cmake make pkg-config libsdl1.2-dev
 

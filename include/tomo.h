@@ -100,6 +100,23 @@ enum {
     MEM_INDEX_MAX_STEP = 8192,
     LOOKUP_BLOCK_SIZE = 4096, /* bytes read at once to cut k lines */
 
+    /* The book view: hard-wrapped prose flows into rows of TEXT_COLS
+     * cells. A line feed joins its line to the next when the line was
+     * wrapped at the text's wrap width: the next line's first word would
+     * not have fitted on it. */
+    TAB_COLS = 8,            /* a tab advances to the next multiple of this */
+    BOOK_ROW_SIZE = 512,     /* a drawn row and its NUL: TEXT_COLS letters
+                                of up to 4 bytes and the marks on them */
+    WRAP_SAMPLE_SIZE = 16384, /* bytes at the start a wrap width is read from */
+    WRAP_MAX_COLS = 160,     /* wider, a text is one line per paragraph */
+    WRAP_MIN_LINES = 8,      /* lines longer than a row the sample must hold */
+    WRAP_BAND = 16,          /* half of those end within this of the width */
+    WRAP_SLACK = 2,          /* cells of leeway in the join rule */
+    JOIN_LINE_MAX = 1024,    /* bytes: a longer line never joins */
+    JOIN_LOOKAHEAD = 256,    /* bytes of the next line's first word read */
+    ROW_AHEAD = 512,         /* bytes a row's cut keeps ahead in the block */
+    BOOK_BLOCK_MIN = 2 * ROW_AHEAD, /* smallest block for book rows */
+
     CUR_PATH_SIZE = 100,     /* curPath and the path composed on a move */
     NAME_SIZE = 256,         /* an entry name and its NUL */
     FILENAME_SIZE = 356,     /* 99 + "/" + 255 + NUL */

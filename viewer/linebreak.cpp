@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "blockread.h"
 #include "files.h"
-#include "viewer.h"
 
 /* The counters of one line while its bytes come in one at a time. */
 typedef struct lineCut {
@@ -73,16 +73,19 @@ static int64_t FinishCut(const LineCut *cut, char *str)
     return advance;
 }
 
-/* Where the next LF and CR were found no longer holds once the block's
- * bytes move or change. */
+/* Where the next stops were found no longer holds once the block's bytes
+ * move or change. */
 static void ForgetStops(LineReader *r)
 {
     r->lf_at = -1;
     r->cr_at = -1;
+    r->tab_at = -1;
+    r->lead_at = -1;
+    r->wide_at = -1;
 }
 
 /* Keeps the unread bytes and fills the rest of the block from the file. */
-static void Refill(LineReader *r)
+void Refill(LineReader *r)
 {
     size_t want;
     size_t got;
@@ -118,7 +121,7 @@ static int NextByte(LineReader *r)
 
 /* Goes back to offset: from the block when it still holds it, otherwise
  * by seeking (a line that spans more than a block). */
-static void SeekTo(LineReader *r, int64_t offset)
+void SeekTo(LineReader *r, int64_t offset)
 {
     if (offset >= r->base && offset <= r->base + r->len) {
         r->pos = (int)(offset - r->base);
@@ -133,26 +136,6 @@ static void SeekTo(LineReader *r, int64_t offset)
         r->at_end = 1;
 }
 
-static int LastSpace(const char *p, int n)
-{
-    const char *hit = (const char *)memrchr(p, ' ', (size_t)n);
-
-    return hit ? (int)(hit - p) : -1;
-}
-
-/* Index of the next byte c at or after pos, or len when the block holds
- * none. Kept between lines, so a long paragraph is searched once rather
- * than once per wrapped line. */
-static int NextStop(LineReader *r, int *cached, char c)
-{
-    const char *hit;
-
-    if (*cached < r->pos) {
-        hit = (const char *)memchr(r->buf + r->pos, c, (size_t)(r->len - r->pos));
-        *cached = hit ? (int)(hit - r->buf) : r->len;
-    }
-    return *cached;
-}
 
 /* The cut of the line at p, with avail bytes of the block from p, n the
  * smaller of avail and TEXT_COLS, and its first LF or CR stop bytes on (n
@@ -251,15 +234,21 @@ int OpenLineReader(LineReader *r, const char *path, int64_t offset,
     r->len = 0;
     r->pos = 0;
     r->at_end = 0;
+    r->book = 0;
     ForgetStops(r);
     return 1;
 }
 
-int ReadWrappedLine(LineReader *r, char *str)
+static int ReadPlainLine(LineReader *r, char *str)
 {
     if (CutFromBlock(r, str))
         return 1;
     return CutByteByByte(r, str);
+}
+
+int ReadWrappedLine(LineReader *r, char *str)
+{
+    return r->book ? ReadBookRow(r, str) : ReadPlainLine(r, str);
 }
 
 int64_t LineReaderOffset(const LineReader *r)
@@ -267,12 +256,18 @@ int64_t LineReaderOffset(const LineReader *r)
     return r->base + r->pos;
 }
 
-/* The measuring pass's batches, cut line by line as GetLine cuts them. */
+/* The measuring pass's batches, cut line by line as GetLine cuts them, or
+ * row by row as the book view cuts them. */
 int ReadLineEnds(LineReader *r, int64_t *ends, int max)
 {
     int n = 0;
 
-    while (n < max && ReadWrappedLine(r, NULL))
+    if (r->book) {
+        while (n < max && ReadBookRow(r, NULL))
+            ends[n++] = LineReaderOffset(r);
+        return n;
+    }
+    while (n < max && ReadPlainLine(r, NULL))
         ends[n++] = LineReaderOffset(r);
     return n;
 }

@@ -15,7 +15,8 @@ int GetLine(char *str);
 
 /* The one routine that cuts wrapped lines, shared by GetLine, the page
  * view and the measuring pass, reading the text through a block buffer
- * that belongs to the caller. Plain data; the functions below use it. */
+ * that belongs to the caller. Plain data; the functions below use it.
+ * Opened by OpenBookReader, it cuts the book view's rows instead. */
 typedef struct lineReader {
     FILE *fp;                /* the text, opened by OpenLineReader */
     char *buf;               /* caller's block buffer */
@@ -26,13 +27,29 @@ typedef struct lineReader {
     int at_end;              /* nothing follows base + len in the file */
     int lf_at;               /* next LF at or after pos, len for none, */
     int cr_at;               /* next CR likewise; -1 until looked for */
+    int tab_at;              /* next tab, next byte that may begin a */
+    int lead_at;             /* UTF-8 letter, the first of those and */
+    int wide_at;             /* the next CR, likewise (book rows only) */
+
+    /* Book rows only: the text's wrap width, and the source line that
+     * the next line feed ends, as far as the cut has passed it. */
+    int book;                /* 1: ReadWrappedLine cuts book rows */
+    int wrap;                /* wrap width in cells; 0 joins no line */
+    int64_t line_start;      /* offset where that line starts, -1 when it
+                                starts more than JOIN_LINE_MAX bytes back */
+    int64_t line_seen;       /* its CRs, tabs and letters before this
+                                offset are counted in: */
+    int line_extra;          /* its cells less its bytes */
+    int line_tab;            /* 1 when it holds a tab */
+    int line_blank;          /* 1 while it holds nothing but spaces */
 } LineReader;
 
 /* 1 when path could be opened and positioned at offset (offset >= 0). */
 int OpenLineReader(LineReader *r, const char *path, int64_t offset,
                    char *buf, int cap);
 /* GetLine's cut from the reader's offset: 1 and the line in str (which may
- * be NULL when only the offsets matter), or 0 at the end of the text. */
+ * be NULL when only the offsets matter), or 0 at the end of the text. A
+ * book reader cuts a book row (ReadBookRow) instead. */
 int ReadWrappedLine(LineReader *r, char *str);
 int64_t LineReaderOffset(const LineReader *r);
 /* The measuring pass's cut: up to max lines as ReadWrappedLine cuts them,
@@ -40,6 +57,19 @@ int64_t LineReaderOffset(const LineReader *r);
  * number of lines; fewer than max only at the end of the text. */
 int ReadLineEnds(LineReader *r, int64_t *ends, int max);
 void CloseLineReader(LineReader *r);
+
+/* The book view's rows (bookcut.cpp). A line feed inside a paragraph of
+ * hard-wrapped prose reads as a space, and rows are cut at TEXT_COLS cells
+ * as the drawing step draws them. WrapWidth reads a text's wrap width in
+ * cells from its first WRAP_SAMPLE_SIZE bytes: 0 when it is not
+ * hard-wrapped wider than a row, so that no line joins. OpenBookReader is
+ * OpenLineReader for book rows from offset, a row start, with a block of
+ * at least BOOK_BLOCK_MIN bytes. ReadBookRow is the cut: 1 and the row as
+ * it is drawn in str (BOOK_ROW_SIZE bytes, or NULL), 0 at the end. */
+int WrapWidth(const char *path);
+int OpenBookReader(LineReader *r, const char *path, int64_t offset,
+                   char *buf, int cap, int wrap);
+int ReadBookRow(LineReader *r, char *str);
 
 /* Line index file. The measuring pass hands progress its text ("Please
  * wait... counting lines: N", also left in status) every PROGRESS_EVERY

@@ -1,0 +1,165 @@
+// bookmodel.h: the book view's rows as a reader sees them, for the tests
+// and the fuzzers to hold the program's block-wise cut against: a model
+// that cuts the whole text a letter at a time, told which line feeds join;
+// the program's own rows; and hard-wrapped texts built paragraph by
+// paragraph, which know which of their line feeds are inside a paragraph.
+#ifndef TOMO_TEST_BOOKMODEL_H
+#define TOMO_TEST_BOOKMODEL_H
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "glyphs.h"
+#include "tomo.h"
+#include "viewer.h"
+
+namespace testutil {
+
+// One row: what it draws, and its bytes [start, next).
+struct BookRowModel {
+    std::string drawn;
+    size_t start, next;
+    bool operator==(const BookRowModel &o) const {
+        return drawn == o.drawn && start == o.start && next == o.next;
+    }
+};
+
+inline std::ostream &operator<<(std::ostream &os, const BookRowModel &r) {
+    return os << "[" << r.start << "," << r.next << ") \"" << r.drawn << "\"";
+}
+
+// The letter at text[i]: its bytes, and its cells in *cells.
+inline int Letter(const std::string &text, size_t i, int *cells) {
+    return LetterAt(text.data() + i, static_cast<int>(text.size() - i), cells);
+}
+
+// The rows of text, given which line feeds join (by their offset). A row
+// takes letters while their cells fit in TEXT_COLS (and their bytes in its
+// buffer); a CR is nothing, a tab reaches the next multiple of 8 columns, a
+// joined line feed is a space, any other ends the row, as the text's end
+// does. A row with no room for its next letter ends at its last space or
+// joined line feed, else right there, taking along a line feed that
+// follows.
+inline std::vector<BookRowModel> BookModelRows(const std::string &text,
+                                               const std::function<bool(size_t)> &joins) {
+    const int room = BOOK_ROW_SIZE - 1;
+    std::vector<BookRowModel> rows;
+    size_t i = 0;
+    while (i < text.size()) {
+        BookRowModel row{"", i, i};
+        int col = 0, cells = 0;
+        long brk = -1;
+        size_t brk_drawn = 0;
+        bool full = false;
+        while (i < text.size() && !full) {
+            unsigned char c = static_cast<unsigned char>(text[i]);
+            if (c == '\r') {
+                i++;
+            } else if (c == '\n' && col < TEXT_COLS && !joins(i)) {
+                i++;
+                break;
+            } else if (c == '\n' || c == '\t' || c == ' ') {
+                int w = c != '\t' ? 1 : std::min((col / TAB_COLS + 1) * TAB_COLS, int(TEXT_COLS)) - col;
+                full = col + w > TEXT_COLS || w == 0 || int(row.drawn.size()) + w > room;
+                if (full) break;
+                if (c != '\t') brk = long(i) + 1, brk_drawn = row.drawn.size();
+                row.drawn.append(size_t(w), ' ');
+                col += w;
+                i++;
+            } else {
+                int len = Letter(text, i, &cells);
+                full = (cells > 0 && col + cells > TEXT_COLS) || int(row.drawn.size()) + len > room;
+                if (full) break;
+                row.drawn.append(text, i, size_t(len));
+                col += cells;
+                i += size_t(len);
+            }
+        }
+        if (full) {
+            if (brk >= 0) {
+                i = size_t(brk);
+                row.drawn.resize(brk_drawn);
+            } else {
+                while (i < text.size() && text[i] == '\r') i++;
+                if (i < text.size() && text[i] == '\n') i++;
+            }
+        }
+        row.next = i;
+        // drawn up to a NUL, as a plain line is
+        row.drawn.resize(strlen(row.drawn.c_str()));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The line feeds that a cut read as spaces: those inside a row's bytes.
+// (One that a row was cut at reads the same as a break.)
+inline std::function<bool(size_t)> JoinedInside(const std::vector<BookRowModel> &rows) {
+    return [&rows](size_t q) {
+        auto row = std::upper_bound(rows.begin(), rows.end(), q,
+                                    [](size_t at, const BookRowModel &r) { return at < r.start; });
+        return row != rows.begin() && q + 1 < std::prev(row)->next;
+    };
+}
+
+// The program's rows of the text at path from offset 0, through a block
+// of cap bytes.
+inline std::vector<BookRowModel> BookRows(const std::string &path, int wrap, int cap = MEASURE_BLOCK_SIZE) {
+    std::vector<BookRowModel> rows;
+    std::vector<char> block(static_cast<size_t>(cap));
+    char str[BOOK_ROW_SIZE];
+    LineReader r;
+    if (!OpenBookReader(&r, path.c_str(), 0, block.data(), cap, wrap)) return rows;
+    for (size_t at = 0; ReadBookRow(&r, str); at = static_cast<size_t>(LineReaderOffset(&r)))
+        rows.push_back({str, at, static_cast<size_t>(LineReaderOffset(&r))});
+    CloseLineReader(&r);
+    return rows;
+}
+
+// The cells a row of text takes on the screen.
+inline int DrawnCells(const std::string &s) {
+    std::vector<char> cells(s.size() + 1);
+    return TextToCells(s.data(), static_cast<int>(s.size()), cells.data());
+}
+
+// A text made paragraph by paragraph, keeping the offsets of the line
+// feeds that must join.
+struct BookText {
+    std::string text;
+    std::set<size_t> joins;
+
+    // A line as it is, its line feed a break.
+    BookText &Line(const std::string &s, const std::string &eol = "\n") {
+        text += s + eol;
+        return *this;
+    }
+    // words wrapped as an editor wraps them: as many as fit in width cells
+    // on each line; every line feed but the paragraph's last joins, and but
+    // that of a word wider than the width, which has a line of its own.
+    BookText &Para(const std::string &words, int width, const std::string &eol = "\n") {
+        std::istringstream in(words);
+        std::string word, line;
+        while (in >> word) {
+            if (!line.empty() && DrawnCells(line) + 1 + DrawnCells(word) > width) {
+                text += line + eol;
+                if (DrawnCells(line) <= width) joins.insert(text.size() - 1);
+                line.clear();
+            }
+            line += (line.empty() ? "" : " ") + word;
+        }
+        text += line + eol;
+        return *this;
+    }
+    std::function<bool(size_t)> Joins() const {
+        return [this](size_t q) { return joins.count(q) > 0; };
+    }
+};
+
+}  // namespace testutil
+
+#endif

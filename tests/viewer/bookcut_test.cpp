@@ -1,0 +1,225 @@
+// bookcut_test.cpp: the book view's rows: which line feeds join, over a
+// table of the texts a reader meets, and the rows themselves against the
+// model in bookmodel.h, from the start and from every row start, whatever
+// the block.
+#include <random>
+
+#include "bookmodel.h"
+#include "viewertest.h"
+
+using namespace testutil;
+
+namespace {
+
+// The first row where two cuts part, or none.
+::testing::AssertionResult SameRows(const std::vector<BookRowModel> &got, const std::vector<BookRowModel> &want) {
+    for (size_t i = 0; i < std::max(got.size(), want.size()); i++) {
+        if (i < got.size() && i < want.size() && got[i] == want[i]) continue;
+        auto at = [i](const std::vector<BookRowModel> &v) {
+            return i < v.size() ? ::testing::PrintToString(v[i]) : std::string("no row");
+        };
+        return ::testing::AssertionFailure() << "row " << i << ": " << at(got) << ", not " << at(want);
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// From each row's start, with a block as small as a book reader takes,
+// the cut gives that row again: pages are cut from their top row.
+void ExpectSameRowsFromEveryStart(const std::string &path, int wrap, const std::vector<BookRowModel> &rows) {
+    std::vector<char> block(BOOK_BLOCK_MIN);
+    char str[BOOK_ROW_SIZE];
+    LineReader r;
+    for (const BookRowModel &row : rows) {
+        ASSERT_TRUE(OpenBookReader(&r, path.c_str(), static_cast<int64_t>(row.start), block.data(),
+                                   BOOK_BLOCK_MIN, wrap));
+        ASSERT_EQ(ReadBookRow(&r, str), 1);
+        EXPECT_EQ((BookRowModel{str, row.start, static_cast<size_t>(LineReaderOffset(&r))}), row);
+        CloseLineReader(&r);
+    }
+}
+
+// Written for these tests, in the manner of a novel's narration.
+const char *const kProse[] = {
+    "The morning came slowly over the roofs of the small town, and by the time the baker had "
+    "opened his shutters the whole street smelled of bread and wet stone. Nobody in the house "
+    "across the square had slept well; the letter that had arrived the evening before lay "
+    "unopened on the table in the hall, and everybody who passed it looked at it and went on.",
+    "She came down at eight, dressed as if for a journey, and asked the maid whether the carriage "
+    "had been ordered. The maid said that it had not, that nobody had said anything about a "
+    "carriage, and that the master was still asleep. She stood for a long moment at the window, "
+    "then took the letter, turned it over twice, and put it into her pocket without a word.",
+    "It was only in the afternoon, when the rain had stopped and the light had gone yellow and "
+    "thin, that her brother found her in the garden, sitting on the bench under the old pear "
+    "tree with her hands in her lap, and understood from her face that she had read it.",
+};
+const char *const kRussian =
+    "Утро медленно поднималось над крышами маленького города, и к тому времени, когда пекарь "
+    "открыл ставни, вся улица пахла хлебом и мокрым камнем. Никто в доме на другой стороне "
+    "площади не спал спокойно; письмо, пришедшее накануне вечером, лежало нераспечатанным на "
+    "столе в передней, и каждый, кто проходил мимо, смотрел на него и шёл дальше.";
+const char *const kGerman =
+    "Der Morgen kam langsam über die Dächer der kleinen Stadt, und als der Bäcker seine Läden "
+    "öffnete, roch die ganze Straße nach Brot und nassem Stein. Niemand im Haus gegenüber hatte "
+    "gut geschlafen; der Brief, der am Abend zuvor gekommen war, lag ungeöffnet auf dem Tisch im "
+    "Flur, und jeder, der vorüberging, sah ihn an und ging weiter. Süße Grüße, schrieb sie später.";
+
+// Paragraphs of kProse wrapped at width, a blank line between them.
+BookText Prose(int width, const std::string &eol = "\n", int rounds = 2) {
+    BookText b;
+    for (int i = 0; i < rounds; i++)
+        for (const char *p : kProse) b.Para(p, width, eol).Line("", eol);
+    return b;
+}
+
+struct BookCase {
+    const char *name;
+    BookText book;
+    int wrap;          // the width WrapWidth finds
+    bool plain_rows;   // the rows are the plain view's lines
+};
+
+void PrintTo(const BookCase &c, std::ostream *os) { *os << c.name; }
+
+std::string Rep(const std::string &s, int n) {
+    std::string out;
+    while (n-- > 0) out += s;
+    return out;
+}
+
+std::vector<BookCase> BookCases() {
+    BookText list = Prose(70, "\n", 1);
+    list.Line("What was in the trunk:")
+        .Line("1. a coat of grey wool, too warm for the season and too old to sell")
+        .Line("2. three books, one of them without its cover")
+        .Line("a) a letter    b) a pen")
+        .Line("- and a knife, which nobody could explain");
+    BookText quoted = Prose(70, "\n", 1);
+    quoted.Para(kProse[0], 72).Line("    Dear brother, I am well and the weather is fine.")
+        .Line("    Do not come; there is nothing here to come for.")
+        .Para(kProse[1], 72);
+    BookText verse;
+    for (int i = 0; i < 12; i++) verse.Line("The rain came down upon the hill,").Line("  and all the town lay still.");
+    BookText code;
+    for (int i = 0; i < 10; i++)
+        code.Line("static int Count(const char *p, int n, int want)").Line("{").Line("    int found = 0;")
+            .Line("    for (int i = 0; i < n; i++) {")
+            .Line("        if (p[i] == want && (i == 0 || p[i - 1] != '\\') && found < MAX_FOUND)")
+            .Line("            found++;").Line("    }")
+            .Line("    return found; /* the caller checks this against the limit it gave */").Line("}");
+    BookText long_paras;
+    for (int i = 0; i < 12; i++) long_paras.Line(kProse[i % 3]);
+    BookText fits;
+    for (int i = 0; i < 30; i++) fits.Line("line " + std::to_string(i) + " of a note that fits on a row");
+    BookText tabs;
+    tabs.Line("name\tcount\tweight").Line("pears\t12\t3.5 kg").Line("\tindented by a tab, then prose");
+    BookText cyrillic, german;
+    for (int i = 0; i < 4; i++) cyrillic.Para(kRussian, 70).Line(""), german.Para(kGerman, 72).Line("");
+    BookText long_word = Prose(70);
+    long_word.Para("see " + Rep("w", 120) + " and the rest of the sentence that follows it here", 70);
+    BookText exact;
+    exact.Line(Rep("x", 53)).Line("after").Line(Rep("ab ", 17) + "ab").Line("after").Line(Rep("y", 106));
+    return {
+        {"ProseAt60", Prose(60), 60, false},
+        {"ProseAt70", Prose(70), 70, false},
+        {"ProseAt78", Prose(78), 78, false},
+        {"ProseAt70Crlf", Prose(70, "\r\n"), 70, false},
+        {"NumberedListAfterProse", list, 70, false},
+        {"IndentedQuotationInProse", quoted, 72, false},
+        {"Verse", verse, 0, true},
+        {"Code", code, 0, false},
+        {"OneLinePerParagraph", long_paras, 0, true},
+        {"LinesThatFit", fits, 0, true},
+        {"TabsAdvanceToEights", tabs, 0, false},
+        // all but a twentieth of its long lines keep to 69
+        {"CyrillicAt70", cyrillic, 69, false},
+        {"GermanAt72", german, 72, false},
+        {"WordLongerThanARow", long_word, 70, false},
+        {"LinesOfExactly53", exact, 0, false},
+    };
+}
+
+class BookCutTable : public ViewerTest, public ::testing::WithParamInterface<BookCase> {};
+
+TEST_P(BookCutTable, JoinsTheLinesOfParagraphsAndCutsRowsByCells) {
+    const BookCase &c = GetParam();
+    Pick("book.txt", c.book.text);
+    int wrap = WrapWidth(filename);
+    ASSERT_EQ(wrap, c.wrap);
+    std::vector<BookRowModel> rows = BookRows(filename, wrap);
+    // the model, told which line feeds are inside a paragraph, cuts the
+    // same rows: no byte is lost or added, and those breaks alone go
+    EXPECT_TRUE(SameRows(rows, BookModelRows(c.book.text, c.book.Joins())));
+    for (size_t i = 0; i < rows.size(); i++) {
+        SCOPED_TRACE(::testing::PrintToString(rows[i]));
+        int cells = DrawnCells(rows[i].drawn);
+        bool at_break = c.book.text[rows[i].next - 1] == ' ' || c.book.joins.count(rows[i].next - 1);
+        EXPECT_LE(cells, at_break ? TEXT_COLS - 1 : TEXT_COLS);
+        // a row that flows on was cut because the next word did not fit
+        if (at_break && i + 1 < rows.size()) {
+            std::string next = rows[i + 1].drawn.substr(0, rows[i + 1].drawn.find(' '));
+            EXPECT_GT(cells + 1 + DrawnCells(next), TEXT_COLS - 1);
+        }
+    }
+    if (c.plain_rows) {
+        std::vector<std::string> plain;
+        for (const ModelLine &m : ModelLines(c.book.text)) plain.push_back(m.str);
+        std::vector<std::string> book;
+        for (const BookRowModel &r : rows) book.push_back(r.drawn);
+        EXPECT_EQ(book, plain);
+    }
+    ExpectSameRowsFromEveryStart(filename, wrap, rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, BookCutTable, ::testing::ValuesIn(BookCases()),
+                         [](const ::testing::TestParamInfo<BookCase> &info) { return info.param.name; });
+
+// Texts built to hit the cut's corners: every kind of byte the letters
+// know, tabs, CR runs past a block, lines of every length around the wrap
+// width and past JOIN_LINE_MAX, list marks and indents after wrapped
+// lines, marks that draw nothing beyond a row's bytes.
+std::string GeneratedBook(std::mt19937 &rng, int pieces) {
+    static const char *const bits[] = {
+        "\xD0\x96\xD1\x91\xD0\xBB\xD1\x82\xD1\x8B\xD0\xB9 ", "caf\xC3\xA9 ", "e\xCC\x81",
+        "\xE2\x80\x8B", "\xE2\x80\xA6", "\xF0\x9F\x98\x80", "\xEF\xBB\xBF", "\t", "a\tb ",
+        "\x92\x93\x94\x97 ", "- item\n", "  indented\n", "12) x\n", "\n", "   \n", "\r\n",
+        "\xE2\x82", "\xC0\xAF",
+    };
+    // what follows a line about as wide as a row
+    static const char *const ends[] = {"\n", "\r\n", " b\n", "\xCC\x81\n", "\r\r\n", "\t\n"};
+    std::string text;
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    for (int i = 0; i < pieces; i++) {
+        switch (pick(8)) {
+        case 0: text += std::string(1 + pick(3000), '\r'); break;
+        case 1: text += std::string(50 + pick(6), 'a') + ends[pick(sizeof ends / sizeof ends[0])]; break;
+        case 2: text += BookText().Para(kProse[pick(3)], 55 + pick(26), pick(3) ? "\n" : "\r\n").text; break;
+        case 3: text += Rep(kProse[0], 3) + "\n"; break;
+        case 4: text += Rep("e\xCC\x81\xCC\x81", 100 + pick(200)); break;
+        default: text += bits[pick(sizeof bits / sizeof bits[0])]; break;
+        }
+    }
+    return text;
+}
+
+class GeneratedBooks : public ViewerTest {};
+
+TEST_F(GeneratedBooks, RowsAreTheModelsWhateverTheBlockAndTheStart) {
+    std::mt19937 rng(2112);
+    for (int t = 0; t < 24; t++) {
+        std::string text = GeneratedBook(rng, 1 + t * 6);
+        if (t % 8 == 7) text = Rep(text, 65536 / (text.size() + 1) + 2);  // past a measuring block
+        Pick("g.txt", text);
+        for (int wrap : {0, 60, 72}) {
+            SCOPED_TRACE("text " + std::to_string(t) + " wrap " + std::to_string(wrap));
+            std::vector<BookRowModel> rows = BookRows(filename, wrap);
+            ASSERT_TRUE(SameRows(rows, BookModelRows(text, JoinedInside(rows))));
+            for (int cap : {int(BOOK_BLOCK_MIN), BOOK_BLOCK_MIN + 7, 4096}) {
+                ASSERT_TRUE(SameRows(BookRows(filename, wrap, cap), rows)) << "block " << cap;
+            }
+            ExpectSameRowsFromEveryStart(filename, wrap, rows);
+            for (const BookRowModel &r : rows) ASSERT_LE(DrawnCells(r.drawn), TEXT_COLS) << r;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,688 @@
+/* bookcut.cpp: the book view's rows. Hard-wrapped prose flows again: the
+ * line feed at the end of a line that was wrapped at the text's width
+ * reads as a space, and rows are cut at TEXT_COLS cells as the drawing
+ * step draws them, at the last space as the plain cut is.
+ *
+ * Pages are cut again from their top row, so every row must come out the
+ * same whether the text is cut from its start or from any row start.
+ * Whether a line feed joins therefore depends on nothing but the line it
+ * ends, the line after it and the wrap width, which is read from the
+ * text's start the same way every time. What the cut needs of the line it
+ * is in is carried in the reader from row to row, and looked back for
+ * when a reader opens in the middle of a line. */
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "blockread.h"
+#include "files.h"
+#include "glyphs.h"
+
+/* ---- The wrap width --------------------------------------------------- */
+
+/* The cells of a line as the join rule counts them (a CR none, a letter
+ * as it is drawn); -1 for a line with a tab, whose columns are a table's
+ * rather than prose's; WRAP_MAX_COLS + 1 for anything wider. */
+static int LineCells(const char *p, int n)
+{
+    int cells = 0;
+    int i = 0;
+    int len;
+    int w;
+
+    while (i < n && cells <= WRAP_MAX_COLS) {
+        if (p[i] == '\t')
+            return -1;
+        if ((unsigned char)p[i] < 0x80) {
+            cells += p[i] != '\r';
+            i++;
+            continue;
+        }
+        len = LetterAt(p + i, n - i, &w);
+        cells += w;
+        i += len;
+    }
+    return cells <= WRAP_MAX_COLS ? cells : WRAP_MAX_COLS + 1;
+}
+
+/* From how many lines (longer than a row) end at each width: the width
+ * that all but a twentieth of them keep to, when at least half of them
+ * end close to it, as the lines of hard-wrapped prose do. Lines of every
+ * length, or most of them wider than WRAP_MAX_COLS, are no wrapped text. */
+static int WidthOf(const int *count, int lines)
+{
+    int width = WRAP_MAX_COLS + 1;
+    int above = 0;
+    int near = 0;
+    int w;
+
+    if (lines < WRAP_MIN_LINES)
+        return 0;
+    while (width > TEXT_COLS + 1 && (above + count[width]) * 20 <= lines) {
+        above += count[width];
+        width--;
+    }
+    if (width > WRAP_MAX_COLS)
+        return 0;
+    for (w = width - WRAP_BAND; w <= width; w++)
+        if (w > TEXT_COLS)
+            near += count[w];
+    return near * 2 >= lines ? width : 0;
+}
+
+int WrapWidth(const char *path)
+{
+    static char sample[WRAP_SAMPLE_SIZE];
+    int count[WRAP_MAX_COLS + 2];
+    int lines = 0;
+    int indented = 0;
+    int cells;
+    int n;
+    int i;
+    const char *lf;
+    struct stat st;
+    FILE *fp = OpenRegularFile(path, O_RDONLY, "r", &st);
+
+    if (!fp)
+        return 0;
+    n = (int)fread(sample, 1, sizeof sample, fp);
+    fclose(fp);
+    memset(count, 0, sizeof count);
+    /* whole lines only: the sample's cut-off last line is not looked at */
+    for (i = 0; (lf = (const char *)memchr(sample + i, '\n', (size_t)(n - i))) != NULL;
+         i = (int)(lf - sample) + 1) {
+        cells = LineCells(sample + i, (int)(lf - sample) - i);
+        if (cells > TEXT_COLS) {
+            count[cells]++;
+            lines++;
+            indented += sample[i] == ' ';
+        }
+    }
+    /* long lines mostly indented are code, not prose */
+    return indented * 2 > lines ? 0 : WidthOf(count, lines);
+}
+
+/* ---- Where one-cell bytes end ----------------------------------------- */
+
+/* Index of the next byte that may begin a UTF-8 letter (0xC2..0xF4) at or
+ * after pos, or len, kept like the stops of NextStop. Every other byte
+ * above 127 is a cell of its own, as in a Latin-1 or Windows-1252 text:
+ * the bytes above 127 are looked for a machine word at a time, and those
+ * are then looked at one by one. */
+static int NextLead(LineReader *r)
+{
+    typedef unsigned long __attribute__((__may_alias__)) Word;
+    const Word high = (Word)-1 / 0xFF * 0x80;
+    const unsigned char *p;
+    const unsigned char *end;
+
+    if (r->lead_at >= r->pos)
+        return r->lead_at;
+    p = (const unsigned char *)r->buf + r->pos;
+    end = (const unsigned char *)r->buf + r->len;
+    for (;; p++) {
+        while (p < end && *p < 0x80 && ((uintptr_t)p & (sizeof(Word) - 1)) != 0)
+            p++;
+        /* aligned: four words at a look, as an ASCII text is all gone
+         * through, then one */
+        while (p < end && *p < 0x80 && end - p >= (long)(4 * sizeof(Word))
+               && ((((const Word *)p)[0] | ((const Word *)p)[1] | ((const Word *)p)[2]
+                    | ((const Word *)p)[3]) & high) == 0)
+            p += 4 * sizeof(Word);
+        while (p < end && *p < 0x80 && end - p >= (long)sizeof(Word)
+               && (*(const Word *)p & high) == 0)
+            p += sizeof(Word);
+        while (p < end && *p < 0x80)
+            p++;
+        if (p == end || (*p >= 0xC2 && *p <= 0xF4))
+            break;
+    }
+    r->lead_at = (int)(p - (const unsigned char *)r->buf);
+    return r->lead_at;
+}
+
+static int FindWide(LineReader *r)
+{
+    int stop = NextStop(r, &r->cr_at, '\r');
+    int at = NextStop(r, &r->tab_at, '\t');
+
+    if (at < stop)
+        stop = at;
+    at = NextLead(r);
+    r->wide_at = at < stop ? at : stop;
+    return r->wide_at;
+}
+
+/* The next CR, tab or byte that may begin a UTF-8 letter at or after pos:
+ * where a byte may stop being one cell. Looked at once or more a row, and
+ * in most texts searched once a block. */
+static inline int NextWide(LineReader *r)
+{
+    return r->wide_at >= r->pos ? r->wide_at : FindWide(r);
+}
+
+/* ---- Where a line feed joins ------------------------------------------ */
+
+/* Beginnings of a list item or a line of dialogue: the line feed before
+ * one stays a break. */
+static const char *const item_marks[] = {
+    "- ", "* ", "+ ",
+    "\xE2\x80\xA2 ",         /* bullet */
+    "\xE2\x80\x93 ",         /* en dash */
+    "\xE2\x80\x94 ",         /* em dash */
+    "\xC2\xB7 ",             /* middle dot */
+    "\x95 ", "\x96 ", "\x97 " /* Windows-1252's bullet, en and em dash */
+};
+
+static int IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+static int IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+/* A mark, or "1. ", "12) ", "a) ", "(iv) " and the like, at p. */
+static int BeginsItem(const char *p, int n)
+{
+    unsigned char c = (unsigned char)p[0];
+    size_t i;
+    size_t m;
+    int k = 0;
+
+    if (c >= 0x80 || c == '-' || c == '*' || c == '+') {
+        for (i = 0; i < sizeof item_marks / sizeof item_marks[0]; i++) {
+            m = strlen(item_marks[i]);
+            if ((size_t)n >= m && memcmp(p, item_marks[i], m) == 0)
+                return 1;
+        }
+        return 0;
+    }
+    if (c == '(') {
+        for (k = 1; k < n && k <= 3 && (IsDigit(p[k]) || IsLetter(p[k])); k++)
+            ;
+        return k > 1 && k + 1 < n && p[k] == ')' && p[k + 1] == ' ';
+    }
+    while (k < n && k < 3 && IsDigit(p[k]))
+        k++;
+    if (k > 0)
+        return k + 1 < n && (p[k] == '.' || p[k] == ')') && p[k + 1] == ' ';
+    return n >= 3 && IsLetter(p[0]) && p[1] == ')' && p[2] == ' ';
+}
+
+/* Whether the first word of the line at p (n bytes of it readable) takes
+ * at least need cells; a word longer than JOIN_LOOKAHEAD bytes does. */
+static int WordReaches(const char *p, int n, int need)
+{
+    unsigned char c;
+    int cells = 0;
+    int i = 0;
+    int w;
+
+    if (n > JOIN_LOOKAHEAD)
+        n = JOIN_LOOKAHEAD;
+    while (cells < need) {
+        if (i == n)
+            return n == JOIN_LOOKAHEAD;
+        c = (unsigned char)p[i];
+        /* most bytes: one cell, no space, no UTF-8 letter */
+        if (c > ' ' && (c < 0xC2 || c > 0xF4)) {
+            cells++;
+            i++;
+            continue;
+        }
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+            return 0;
+        i += LetterAt(p + i, n - i, &w);
+        cells += w;
+    }
+    return 1;
+}
+
+/* The line after a line feed goes on with the prose before it: it is not
+ * blank, not indented, no list item, and its first word takes at least
+ * need cells, so that it would not have fitted on the line before. */
+static int GoesOn(const char *next, int avail, int need)
+{
+    if (avail == 0 || next[0] == ' ' || next[0] == '\t' || next[0] == '\r' || next[0] == '\n')
+        return 0;
+    return WordReaches(next, avail, need) && !BeginsItem(next, avail);
+}
+
+/* The line feed at pos ends a line that was wrapped because the next word
+ * did not fit: the line is not blank and holds no tab, it is no wider than
+ * the wrap width, and its cells, a space and the next line's first word
+ * would have passed the width (within WRAP_SLACK). */
+static int JoinsNext(const LineReader *r)
+{
+    int64_t bytes = r->base + r->pos - r->line_start;
+    int cells;
+
+    if (r->wrap == 0 || r->line_start < 0 || r->line_tab || r->line_blank || bytes > JOIN_LINE_MAX)
+        return 0;
+    cells = (int)bytes + r->line_extra;
+    if (cells > r->wrap + WRAP_SLACK)
+        return 0;
+    return GoesOn(r->buf + r->pos + 1, r->len - r->pos - 1, r->wrap - WRAP_SLACK - cells);
+}
+
+/* ---- The line the cut is in ------------------------------------------- */
+
+static void StartLine(LineReader *r, int64_t at)
+{
+    r->line_start = at;
+    r->line_seen = at;
+    r->line_extra = 0;
+    r->line_tab = 0;
+    r->line_blank = 1;
+}
+
+/* A CR or a UTF-8 letter at pos, of len bytes and cells - len more cells
+ * than bytes, counted once however often a row passes it. */
+static void CountIn(LineReader *r, int len, int extra)
+{
+    int64_t at = r->base + r->pos;
+
+    if (at < r->line_seen)
+        return;
+    r->line_extra += extra;
+    r->line_seen = at + len;
+}
+
+static int OnlySpaces(const char *p, int n)
+{
+    int i;
+
+    for (i = 0; i < n; i++)
+        if (p[i] != ' ')
+            return 0;
+    return 1;
+}
+
+/* The line that offset lies in, from its start: what a cut from the
+ * text's start has counted of it on reaching offset. A start more than
+ * JOIN_LINE_MAX bytes back is not looked for: such a line never joins. */
+static void LookBack(LineReader *r, int64_t offset)
+{
+    char back[JOIN_LINE_MAX + 1];
+    int64_t from = offset > JOIN_LINE_MAX + 1 ? offset - (JOIN_LINE_MAX + 1) : 0;
+    int n = (int)(offset - from);
+    const char *lf;
+    unsigned char c;
+    int cells;
+    int len;
+    int i;
+
+    StartLine(r, offset);
+    if (n == 0)
+        return;
+    if (pread(fileno(r->fp), back, (size_t)n, (off_t)from) != n) {
+        r->line_start = -1;
+        return;
+    }
+    lf = (const char *)memrchr(back, '\n', (size_t)n);
+    if (!lf && from > 0) {
+        r->line_start = -1;
+        return;
+    }
+    i = lf ? (int)(lf - back) + 1 : 0;
+    StartLine(r, from + i);
+    for (; i < n; i += len) {
+        c = (unsigned char)back[i];
+        len = 1;
+        if (c == '\r') {
+            r->line_extra--;
+        } else if (c == '\t') {
+            r->line_tab = 1;
+        } else if (c >= 0x80) {
+            len = LetterAt(back + i, n - i, &cells);
+            r->line_extra += cells - len;
+            r->line_blank = 0;
+        } else if (c != ' ') {
+            r->line_blank = 0;
+        }
+    }
+    r->line_seen = offset;
+}
+
+/* ---- One row ---------------------------------------------------------- */
+
+enum { ROW_GOES_ON, ROW_ENDS, ROW_FULL };
+
+typedef struct bookRow {
+    int64_t start;           /* offset of its first byte */
+    char *str;               /* the row as it is drawn, or NULL */
+    int col;                 /* cells so far, 0..TEXT_COLS */
+    int out;                 /* bytes of the drawn row so far, below BOOK_ROW_SIZE */
+    int64_t brk;             /* offset after its last space or joined line
+                                feed, where the next row starts if it is
+                                cut there; -1 for none */
+    int brk_out;             /* bytes of the drawn row before that break */
+    int64_t cr_last;         /* offsets of the last CR, tab and UTF-8 */
+    int64_t tab_last;        /* letter passed, -1 for none: going back */
+    int64_t lead_last;       /* before one, the stops are looked for again */
+} BookRow;
+
+static inline int64_t Offset(const LineReader *r)
+{
+    return r->base + r->pos;
+}
+
+/* The row's own bytes are kept too when they take no more than half the
+ * block, so that going back to its last space needs no second read. */
+static void RefillKeepingRow(LineReader *r, BookRow *row)
+{
+    int at = r->pos;
+    int keep = (int)(row->start - r->base);
+
+    if (keep < 0 || at - keep > r->cap / 2)
+        keep = at;
+    r->pos = keep;
+    Refill(r);
+    r->pos = at - keep;
+}
+
+/* A letter and the next line's first word are looked at in the block. */
+static inline void KeepAhead(LineReader *r, BookRow *row)
+{
+    if (r->len - r->pos < ROW_AHEAD && !r->at_end)
+        RefillKeepingRow(r, row);
+}
+
+static int RoomFor(const BookRow *row, int bytes)
+{
+    return row->out + bytes < BOOK_ROW_SIZE;
+}
+
+static void Put(BookRow *row, const char *p, int n)
+{
+    if (row->str)
+        memcpy(row->str + row->out, p, (size_t)n);
+    row->out += n;
+}
+
+/* Where the run of one-cell bytes at pos ends: the next LF, CR, tab or
+ * UTF-8 letter. */
+static int NextSpecial(LineReader *r)
+{
+    int stop = NextStop(r, &r->lf_at, '\n');
+    int at = NextWide(r);
+
+    return at < stop ? at : stop;
+}
+
+/* Bytes of one cell each (all but LF, CR, tab and what may begin a UTF-8
+ * letter), as many as fit. */
+static int Run(LineReader *r, BookRow *row)
+{
+    const char *p = r->buf + r->pos;
+    int take = NextSpecial(r) - r->pos;
+    int sp;
+
+    if (take > TEXT_COLS - row->col)
+        take = TEXT_COLS - row->col;
+    if (take > BOOK_ROW_SIZE - 1 - row->out)
+        take = BOOK_ROW_SIZE - 1 - row->out;
+    if (take == 0)
+        return ROW_FULL;
+    sp = LastSpace(p, take);
+    if (sp >= 0) {
+        row->brk = r->base + r->pos + sp + 1;
+        row->brk_out = row->out + sp;
+    }
+    if (r->line_blank)
+        r->line_blank = OnlySpaces(p, take);
+    Put(row, p, take);
+    row->col += take;
+    r->pos += take;
+    return ROW_GOES_ON;
+}
+
+/* What may begin a UTF-8 letter: the letter's cells as drawn, or one for
+ * a byte that begins none; a mark that draws nothing always fits, on the
+ * letter before it. */
+static int Letter(LineReader *r, BookRow *row)
+{
+    int cells;
+    int len = LetterAt(r->buf + r->pos, r->len - r->pos, &cells);
+
+    if ((cells > 0 && row->col + cells > TEXT_COLS) || !RoomFor(row, len))
+        return ROW_FULL;
+    Put(row, r->buf + r->pos, len);
+    row->col += cells;
+    CountIn(r, len, cells - len);
+    r->line_blank = 0;
+    row->lead_last = Offset(r);
+    r->pos += len;
+    return ROW_GOES_ON;
+}
+
+/* To the next multiple of TAB_COLS columns, or to the row's end. */
+static int Tab(LineReader *r, BookRow *row)
+{
+    static const char spaces[TAB_COLS] = { ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ' };
+    int to = (row->col / TAB_COLS + 1) * TAB_COLS;
+    int w = (to < TEXT_COLS ? to : TEXT_COLS) - row->col;
+
+    if (w == 0 || !RoomFor(row, w))
+        return ROW_FULL;
+    Put(row, spaces, w);
+    row->col += w;
+    r->line_tab = 1;
+    row->tab_last = Offset(r);
+    r->pos++;
+    return ROW_GOES_ON;
+}
+
+static void CarriageReturn(LineReader *r, BookRow *row)
+{
+    CountIn(r, 1, -1);
+    row->cr_last = Offset(r);
+    r->pos++;
+}
+
+/* A joined line feed is a space to cut at; any other ends the row. On a
+ * full row it is not looked at: the row is cut at its last space, as the
+ * plain cut cuts a line of TEXT_COLS characters. */
+static int LineFeed(LineReader *r, BookRow *row)
+{
+    int64_t after = r->base + r->pos + 1;
+
+    if (row->col == TEXT_COLS)
+        return ROW_FULL;
+    if (!JoinsNext(r)) {
+        r->pos++;
+        StartLine(r, after);
+        return ROW_ENDS;
+    }
+    if (!RoomFor(row, 1))
+        return ROW_FULL;
+    row->brk = after;
+    row->brk_out = row->out;
+    Put(row, " ", 1);
+    row->col++;
+    r->pos++;
+    StartLine(r, after);
+    return ROW_GOES_ON;
+}
+
+static int NextLetter(LineReader *r, BookRow *row)
+{
+    unsigned char c;
+
+    if (r->pos == r->len)
+        return ROW_ENDS;
+    c = (unsigned char)r->buf[r->pos];
+    if (c == '\n')
+        return LineFeed(r, row);
+    if (c == '\r') {
+        CarriageReturn(r, row);
+        return ROW_GOES_ON;
+    }
+    if (c == '\t')
+        return Tab(r, row);
+    if (c >= 0xC2 && c <= 0xF4)
+        return Letter(r, row);
+    return Run(r, row);
+}
+
+/* Where a row that has no room for its next letter ends: at its last
+ * space or joined line feed, else right there (a word longer than a row).
+ * A line feed right after such a hard cut belongs to the row, so that a
+ * line that fills the row exactly leaves no blank row behind it. (The
+ * next letter is never a mark that draws nothing: such a mark always
+ * fits, but for the row's bytes.) */
+static int64_t CutFullRow(LineReader *r, BookRow *row)
+{
+    if (row->brk >= 0) {
+        row->out = row->brk_out;
+        return row->brk;
+    }
+    for (KeepAhead(r, row); r->pos < r->len && r->buf[r->pos] == '\r'; KeepAhead(r, row))
+        CarriageReturn(r, row);
+    if (r->pos < r->len && r->buf[r->pos] == '\n') {
+        r->pos++;
+        StartLine(r, r->base + r->pos);
+    }
+    return r->base + r->pos;
+}
+
+/* Back to the row's end from further on: what the stops found past bytes
+ * that are read again holds no more. */
+static void MoveBack(LineReader *r, const BookRow *row, int64_t end)
+{
+    SeekTo(r, end);
+    r->wide_at = -1;
+    if (row->cr_last >= end)
+        r->cr_at = -1;
+    if (row->tab_last >= end)
+        r->tab_at = -1;
+    if (row->lead_last >= end)
+        r->lead_at = -1;
+}
+
+static void CopyQuick(LineReader *r, BookRow *row);
+
+/* The drawn row of the one-cell bytes from start to end, a joined line
+ * feed among them a space. */
+static inline void PutQuick(LineReader *r, BookRow *row, int64_t end)
+{
+    row->out = (int)(end - row->start);
+    if (row->str)
+        CopyQuick(r, row);
+}
+
+static void CopyQuick(LineReader *r, BookRow *row)
+{
+    char *p;
+    char *stop;
+
+    memcpy(row->str, r->buf + (row->start - r->base), (size_t)row->out);
+    stop = row->str + row->out;
+    for (p = row->str; (p = (char *)memchr(p, '\n', (size_t)(stop - p))) != NULL; p++)
+        *p = ' ';
+}
+
+/* Most rows of most texts in one go: a row whose TEXT_COLS bytes and the
+ * one after them are in the block and hold no CR, tab or UTF-8 letter has
+ * a cell a byte, so only its line feeds are looked at, and its last space
+ * is looked for once. The same row as the letter-by-letter cut gives; 0
+ * (having read nothing) for any other row. */
+static int QuickRow(LineReader *r, BookRow *row)
+{
+    int full = r->pos + TEXT_COLS;
+    int lf;
+    int sp;
+
+    /* NextWide is len at the most */
+    if (NextWide(r) <= full)
+        return 0;
+    while ((lf = NextStop(r, &r->lf_at, '\n')) < full) {
+        if (r->line_blank)
+            r->line_blank = OnlySpaces(r->buf + r->pos, lf - r->pos);
+        r->pos = lf;
+        if (!JoinsNext(r)) {
+            r->pos++;
+            StartLine(r, r->base + r->pos);
+            PutQuick(r, row, r->base + lf);
+            return 1;
+        }
+        r->pos++;
+        row->brk = r->base + r->pos;
+        StartLine(r, row->brk);
+    }
+    if (r->line_blank)
+        r->line_blank = OnlySpaces(r->buf + r->pos, full - r->pos);
+    sp = LastSpace(r->buf + r->pos, full - r->pos);
+    if (sp >= 0)
+        row->brk = r->base + r->pos + sp + 1;
+    r->pos = full;
+    if (row->brk >= 0) {
+        PutQuick(r, row, row->brk - 1);
+        r->pos = (int)(row->brk - r->base);
+        return 1;
+    }
+    PutQuick(r, row, r->base + full);
+    if (r->buf[full] == '\n') {
+        r->pos++;
+        StartLine(r, r->base + r->pos);
+    }
+    return 1;
+}
+
+static void StartRow(BookRow *row, int64_t start, char *str)
+{
+    row->start = start;
+    row->str = str;
+    row->col = 0;
+    row->out = 0;
+    row->brk = -1;
+    row->brk_out = 0;
+    row->cr_last = -1;
+    row->tab_last = -1;
+    row->lead_last = -1;
+}
+
+/* Any row, letter by letter. */
+static void CutLetters(LineReader *r, BookRow *row)
+{
+    int64_t end;
+    int step;
+
+    do {
+        step = NextLetter(r, row);
+        KeepAhead(r, row);
+    } while (step == ROW_GOES_ON);
+    end = step == ROW_FULL ? CutFullRow(r, row) : Offset(r);
+    if (end < Offset(r))
+        MoveBack(r, row, end);
+}
+
+int ReadBookRow(LineReader *r, char *str)
+{
+    int64_t start = Offset(r);
+    BookRow row;
+
+    StartRow(&row, start, str);
+    KeepAhead(r, &row);
+    if (!QuickRow(r, &row))
+        CutLetters(r, &row);
+    if (str)
+        str[row.out] = '\0';
+    return Offset(r) > start;
+}
+
+int OpenBookReader(LineReader *r, const char *path, int64_t offset,
+                   char *buf, int cap, int wrap)
+{
+    r->fp = NULL;
+    if (cap < BOOK_BLOCK_MIN || !OpenLineReader(r, path, offset, buf, cap))
+        return 0;
+    r->book = 1;
+    r->wrap = wrap;
+    LookBack(r, offset);
+    return 1;
+}
