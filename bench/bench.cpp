@@ -11,6 +11,9 @@
 //                                     which SDL converts on every glyph
 //   tomo_bench --measure FILE   measure FILE once (first visit) and exit,
 //                               for callgrind on the measuring pass
+//   tomo_bench --cut FILE plain|book   cut FILE into the plain view's lines
+//                               or the book view's rows once, without an
+//                               index, for callgrind on the cut alone
 //   tomo_bench --first-visit FILE RUNS   measure FILE RUNS times on the
 //                               display SDL_VIDEODRIVER and DISPLAY name, in
 //                               the window the desktop flavour opens there;
@@ -195,6 +198,50 @@ std::string LongParagraphs(size_t size) {
             }
         }
         out += ".\n";
+    }
+    out.resize(size);
+    out.back() = '\n';
+    return out;
+}
+
+// A novel's paragraphs, hard-wrapped as an editor wraps them: as many
+// words as fit in 72 columns on each line, a blank line between
+// paragraphs of 3 to 12 sentences. With cyrillic, every Latin letter is
+// written as a Cyrillic one, two bytes of UTF-8 for a column.
+std::string WrappedProse(size_t size, bool cyrillic) {
+    std::string out, line;
+    Rng rng;
+    out.reserve(size + 200);
+    auto letters = [cyrillic](const char *w) {
+        std::string word;
+        for (const char *p = w; *p; p++) {
+            unsigned c = 0x430 + static_cast<unsigned>(*p - 'a');  // a..z as U+0430..U+0449
+            if (cyrillic)
+                word += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+            else
+                word += *p;
+        }
+        return word;
+    };
+    size_t cols = 0;
+    while (out.size() < size) {
+        unsigned words = 40 + rng.Next(160);
+        for (unsigned i = 0; i < words; i++) {
+            const char *base = kWords[rng.Next(kWordCount)];
+            bool comma = rng.Next(9) == 0;
+            std::string word = letters(base) + (comma ? "," : "");
+            size_t w = strlen(base) + comma;
+            if (cols > 0 && cols + 1 + w > 72) {
+                out += line + "\n";
+                line.clear();
+                cols = 0;
+            }
+            line += (cols > 0 ? " " : "") + word;
+            cols += (cols > 0 ? 1 : 0) + w;
+        }
+        out += line + ".\n\n";
+        line.clear();
+        cols = 0;
     }
     out.resize(size);
     out.back() = '\n';
@@ -495,6 +542,55 @@ void InMemory(const std::string &dir) {
            " measuring the 1 MB text with its index file)\n");
 }
 
+// ---- The book view's cut against the plain one ----------------------------
+
+// Every line (or book row) of the text, in the measuring pass's batches
+// and through its block, without the index: the cut alone.
+long CutText(const std::string &path, bool book) {
+    static char block[MEASURE_BLOCK_SIZE];
+    int64_t ends[PROGRESS_EVERY];
+    LineReader r;
+    long rows = 0;
+    int n;
+    if (!(book ? OpenBookReader(&r, path.c_str(), 0, block, MEASURE_BLOCK_SIZE, WrapWidth(path.c_str()))
+               : OpenLineReader(&r, path.c_str(), 0, block, MEASURE_BLOCK_SIZE)))
+        return -1;
+    do {
+        n = ReadLineEnds(&r, ends, PROGRESS_EVERY);
+        rows += n;
+    } while (n == PROGRESS_EVERY);
+    CloseLineReader(&r);
+    return rows;
+}
+
+double BestCutSeconds(const std::string &path, bool book, long *rows) {
+    double best = 1e9;
+    for (int i = 0; i < 9; i++) {
+        Clock::time_point t0 = Clock::now();
+        *rows = CutText(path, book);
+        best = std::min(best, Seconds(t0, Clock::now()));
+    }
+    return best;
+}
+
+const char *const kBookTexts[] = {"lines-10MB.txt", "paragraphs-10MB.txt", "prose-10MB.txt",
+                                  "cyrillic-10MB.txt"};
+
+void BookCut(const std::string &dir) {
+    printf("\nThe book view's cut against the plain one: every line or row of the text as\n"
+           "the measuring pass cuts it, best of 9, milliseconds of CPU time\n");
+    printf("%-22s %5s %10s %10s %10s %10s %8s\n", "text", "wrap", "lines", "rows", "plain", "book",
+           "book/plain");
+    for (const char *name : kBookTexts) {
+        std::string path = dir + "/" + name;
+        long lines, rows;
+        double plain = BestCutSeconds(path, false, &lines), book = BestCutSeconds(path, true, &rows);
+        printf("%-22s %5d %10ld %10ld %10.2f %10.2f %7.2fx\n", name, WrapWidth(path.c_str()), lines, rows,
+               plain * 1e3, book * 1e3, book / plain);
+        fflush(stdout);
+    }
+}
+
 // ---- The whole run ---------------------------------------------------------
 
 struct Text {
@@ -523,6 +619,12 @@ int RunAll(const std::string &dir) {
         if (stat(path.c_str(), &st) == 0 && static_cast<size_t>(st.st_size) == t.size) continue;
         WriteText(path, std::string(t.kind)[0] == 'l' ? ShortLines(t.size)
                                                       : LongParagraphs(t.size));
+    }
+    for (bool cyrillic : {false, true}) {
+        std::string path = dir + (cyrillic ? "/cyrillic-10MB.txt" : "/prose-10MB.txt");
+        struct stat st;
+        if (stat(path.c_str(), &st) != 0 || st.st_size != 10000000)
+            WriteText(path, WrappedProse(10000000, cyrillic));
     }
     StartVideo();
 
@@ -588,6 +690,7 @@ int RunAll(const std::string &dir) {
         fflush(stdout);
     }
     InMemory(dir);
+    BookCut(dir);
     return 0;
 }
 
@@ -652,11 +755,13 @@ int main(int argc, char **argv) {
     if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--frames")
         return Frames(argv[2], atol(argv[3]), argc == 5 ? argv[4] : "");
     if (argc == 3 && std::string(argv[1]) == "--measure") return MeasureOne(argv[2]);
+    if (argc == 4 && std::string(argv[1]) == "--cut") return CutText(argv[2], std::string(argv[3]) == "book") < 0;
     if (argc == 4 && std::string(argv[1]) == "--first-visit") return FirstVisitOnDisplay(argv[2], atoi(argv[3]));
     // absolute, since the program run for the peak RSS starts elsewhere
     char *dir = argc == 2 && argv[1][0] != '-' ? realpath(argv[1], nullptr) : nullptr;
     if (dir != nullptr) return RunAll(dir);
     fprintf(stderr, "usage: %s DIR | --frames page|list N [loaded] | --measure FILE"
-                    " | --first-visit FILE RUNS | --peak-rss[-memory] DIR NAME\n", argv[0]);
+                    " | --cut FILE plain|book | --first-visit FILE RUNS | --peak-rss[-memory] DIR NAME\n",
+            argv[0]);
     return 2;
 }

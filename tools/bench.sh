@@ -55,7 +55,7 @@ done
 DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "bench.sh: Xvfb on $display takes no connection" >&2; exit 1; }
 setups=("classic dummy" "classic x11" "compat dummy" "compat x11")
 texts=(lines-10MB.txt paragraphs-10MB.txt lines-100MB.txt paragraphs-100MB.txt)
-declare -A ms bytes scale
+declare -A ms bytes scale cut_ir
 for text in "${texts[@]}"; do
     runs=5
     case $text in *100MB*) runs=3 ;; esac
@@ -109,6 +109,21 @@ for text in lines-10MB.txt paragraphs-10MB.txt; do
         --callgrind-out-file="$scratch/callgrind.measure" "$bench" --measure "$dir/$text" 2>/dev/null
     total=$(sed -n 's/^totals: *//p' "$scratch/callgrind.measure")
     printf '%-22s %6.2f\n' "$text" "$(awk -v n="$total" -v s="$(stat -c %s "$dir/$text")" 'BEGIN { print n / s }')"
+done
+
+# The cut alone, plain lines against book rows, per byte of text.
+echo
+echo "Instructions per byte of the cut alone (callgrind --toggle-collect='*CutText*')"
+printf '%-22s %8s %8s %10s\n' text plain book book/plain
+for text in lines-10MB.txt paragraphs-10MB.txt prose-10MB.txt cyrillic-10MB.txt; do
+    size=$(stat -c %s "$dir/$text")
+    for view in plain book; do
+        valgrind --tool=callgrind --toggle-collect='*CutText*' \
+            --callgrind-out-file="$scratch/callgrind.cut.$view" "$bench" --cut "$dir/$text" "$view" 2>/dev/null
+        cut_ir[$view]=$(sed -n 's/^totals: *//p' "$scratch/callgrind.cut.$view")
+    done
+    awk -v t="$text" -v p="${cut_ir[plain]}" -v b="${cut_ir[book]}" -v s="$size" \
+        'BEGIN { printf "%-22s %8.2f %8.2f %9.2fx\n", t, p / s, b / s, b / p }'
 done
 
 # Instructions of render2 alone, over 100 frames of one kind, drawn from the

@@ -19,6 +19,35 @@
 #include "files.h"
 #include "glyphs.h"
 
+/* ---- Letters ---------------------------------------------------------- */
+
+/* The cells + 1 of the letters U+0080..U+07FF, written in two bytes
+ * (Latin-1, Greek, Cyrillic, Hebrew, Arabic ...), as LetterAt gives them,
+ * once asked: a text in those asks for a few dozen of them again and
+ * again. 0 until asked. */
+static signed char two_byte_cells[0x800];
+
+/* The letter at p, of which n bytes may be read, as LetterAt sees it: its
+ * cells * 16 + its bytes. */
+static int LetterCells(const unsigned char *p, int n)
+{
+    int cells;
+    int len;
+    int known;
+
+    if (p[0] < 0x80)
+        return 16 + 1;
+    if (p[0] >= 0xC2 && p[0] <= 0xDF && n >= 2 && (p[1] & 0xC0) == 0x80) {
+        known = two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)];
+        if (known > 0)
+            return (known - 1) * 16 + 2;
+    }
+    len = LetterAt((const char *)p, n, &cells);
+    if (len == 2)
+        two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)] = (signed char)(2);
+    return cells * 16 + len;
+}
+
 /* ---- The wrap width --------------------------------------------------- */
 
 /* The cells of a line as the join rule counts them (a CR none, a letter
@@ -28,7 +57,6 @@ static int LineCells(const char *p, int n)
 {
     int cells = 0;
     int i = 0;
-    int len;
     int w;
 
     while (i < n && cells <= WRAP_MAX_COLS) {
@@ -39,9 +67,9 @@ static int LineCells(const char *p, int n)
             i++;
             continue;
         }
-        len = LetterAt(p + i, n - i, &w);
-        cells += w;
-        i += len;
+        w = LetterCells((const unsigned char *)p + i, n - i);
+        cells += w / 16;
+        i += w % 16;
     }
     return cells <= WRAP_MAX_COLS ? cells : WRAP_MAX_COLS + 1;
 }
@@ -188,20 +216,19 @@ static int IsLetter(char c)
 /* A mark, or "1. ", "12) ", "a) ", "(iv) " and the like, at p. */
 static int BeginsItem(const char *p, int n)
 {
-    unsigned char c = (unsigned char)p[0];
     size_t i;
     size_t m;
     int k = 0;
 
-    if (c >= 0x80 || c == '-' || c == '*' || c == '+') {
-        for (i = 0; i < sizeof item_marks / sizeof item_marks[0]; i++) {
-            m = strlen(item_marks[i]);
-            if ((size_t)n >= m && memcmp(p, item_marks[i], m) == 0)
-                return 1;
-        }
-        return 0;
+    for (i = 0; (p[0] == '-' || p[0] == '*' || p[0] == '+' || (unsigned char)p[0] >= 0x80)
+                && i < sizeof item_marks / sizeof item_marks[0]; i++) {
+        if (item_marks[i][0] != p[0])
+            continue;
+        m = strlen(item_marks[i]);
+        if ((size_t)n >= m && memcmp(p, item_marks[i], m) == 0)
+            return 1;
     }
-    if (c == '(') {
+    if (p[0] == '(') {
         for (k = 1; k < n && k <= 3 && (IsDigit(p[k]) || IsLetter(p[k])); k++)
             ;
         return k > 1 && k + 1 < n && p[k] == ')' && p[k + 1] == ' ';
@@ -236,8 +263,9 @@ static int WordReaches(const char *p, int n, int need)
         }
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
             return 0;
-        i += LetterAt(p + i, n - i, &w);
-        cells += w;
+        w = LetterCells((const unsigned char *)p + i, n - i);
+        cells += w / 16;
+        i += w % 16;
     }
     return 1;
 }
@@ -312,8 +340,8 @@ static void LookBack(LineReader *r, int64_t offset)
     int n = (int)(offset - from);
     const char *lf;
     unsigned char c;
-    int cells;
     int len;
+    int w;
     int i;
 
     StartLine(r, offset);
@@ -338,8 +366,9 @@ static void LookBack(LineReader *r, int64_t offset)
         } else if (c == '\t') {
             r->line_tab = 1;
         } else if (c >= 0x80) {
-            len = LetterAt(back + i, n - i, &cells);
-            r->line_extra += cells - len;
+            w = LetterCells((const unsigned char *)back + i, n - i);
+            len = w % 16;
+            r->line_extra += w / 16 - len;
             r->line_blank = 0;
         } else if (c != ' ') {
             r->line_blank = 0;
@@ -361,9 +390,6 @@ typedef struct bookRow {
                                 feed, where the next row starts if it is
                                 cut there; -1 for none */
     int brk_out;             /* bytes of the drawn row before that break */
-    int64_t cr_last;         /* offsets of the last CR, tab and UTF-8 */
-    int64_t tab_last;        /* letter passed, -1 for none: going back */
-    int64_t lead_last;       /* before one, the stops are looked for again */
 } BookRow;
 
 static inline int64_t Offset(const LineReader *r)
@@ -404,60 +430,109 @@ static void Put(BookRow *row, const char *p, int n)
     row->out += n;
 }
 
-/* Where the run of one-cell bytes at pos ends: the next LF, CR, tab or
- * UTF-8 letter. */
-static int NextSpecial(LineReader *r)
+/* The cells less the bytes of the letters from p to to, of which the
+ * bytes up to end may be read. */
+static int Extra(const unsigned char *p, const unsigned char *to, const unsigned char *end)
 {
-    int stop = NextStop(r, &r->lf_at, '\n');
-    int at = NextWide(r);
+    int extra = 0;
+    int w;
 
-    return at < stop ? at : stop;
+    for (; p < to; p += w % 16) {
+        w = LetterCells(p, (int)(end - p));
+        extra += w / 16 - w % 16;
+    }
+    return extra;
 }
 
-/* Bytes of one cell each (all but LF, CR, tab and what may begin a UTF-8
- * letter), as many as fit. */
-static int Run(LineReader *r, BookRow *row)
+/* What Letters took, from from to to, reaching column col with its last
+ * space at space (or none): into the row, and into the line's count,
+ * where every letter adds its cells less its bytes, but for those a row
+ * before counted already. */
+static void LettersTaken(LineReader *r, BookRow *row, const unsigned char *from,
+                         const unsigned char *to, int col, const unsigned char *space)
 {
-    const char *p = r->buf + r->pos;
-    int take = NextSpecial(r) - r->pos;
-    int sp;
+    const unsigned char *buf = (const unsigned char *)r->buf;
+    int64_t at = r->base + (to - buf);
+    int64_t counted = r->line_seen - (r->base + (from - buf));
 
-    if (take > TEXT_COLS - row->col)
-        take = TEXT_COLS - row->col;
-    if (take > BOOK_ROW_SIZE - 1 - row->out)
-        take = BOOK_ROW_SIZE - 1 - row->out;
-    if (take == 0)
-        return ROW_FULL;
-    sp = LastSpace(p, take);
-    if (sp >= 0) {
-        row->brk = r->base + r->pos + sp + 1;
-        row->brk_out = row->out + sp;
+    if (row->str)
+        memcpy(row->str + row->out, from, (size_t)(to - from));
+    if (space) {
+        row->brk = r->base + (space - buf) + 1;
+        row->brk_out = row->out + (int)(space - from);
     }
     if (r->line_blank)
-        r->line_blank = OnlySpaces(p, take);
-    Put(row, p, take);
-    row->col += take;
-    r->pos += take;
-    return ROW_GOES_ON;
+        r->line_blank = OnlySpaces((const char *)from, (int)(to - from));
+    if (at > r->line_seen) {
+        r->line_extra += col - row->col - (int)(to - from);
+        if (counted > 0)
+            r->line_extra -= Extra(from, from + counted, buf + r->len);
+        r->line_seen = at;
+    }
+    row->out += (int)(to - from);
+    row->col = col;
+    r->pos = (int)(to - buf);
 }
 
-/* What may begin a UTF-8 letter: the letter's cells as drawn, or one for
- * a byte that begins none; a mark that draws nothing always fits, on the
- * letter before it. */
-static int Letter(LineReader *r, BookRow *row)
+/* Letters from pos, as many as fit: up to a LF, CR or tab, or to a few
+ * bytes before the block's end (a letter is read whole), or ROW_FULL
+ * before the first that does not fit. A mark that draws nothing always
+ * fits, on the letter before it. */
+static int Letters(LineReader *r, BookRow *row)
 {
+    const unsigned char *buf = (const unsigned char *)r->buf;
+    const unsigned char *from = buf + r->pos;
+    const unsigned char *end = buf + r->len;
+    const unsigned char *stop = end - (r->at_end ? 0 : 4);
+    const unsigned char *space = NULL;
+    const unsigned char *p = from;
+    int col = row->col;
+    int room = BOOK_ROW_SIZE - 1 - row->out;
+    int step = ROW_GOES_ON;
+    int known;
     int cells;
-    int len = LetterAt(r->buf + r->pos, r->len - r->pos, &cells);
+    int len;
+    unsigned char c;
 
-    if ((cells > 0 && row->col + cells > TEXT_COLS) || !RoomFor(row, len))
-        return ROW_FULL;
-    Put(row, r->buf + r->pos, len);
-    row->col += cells;
-    CountIn(r, len, cells - len);
-    r->line_blank = 0;
-    row->lead_last = Offset(r);
-    r->pos += len;
-    return ROW_GOES_ON;
+    while (p < stop) {
+        c = *p;
+        if (c < 0x80) {
+            if (c == '\n' || c == '\r' || c == '\t')
+                break;
+            if (col == TEXT_COLS || room == 0) {
+                step = ROW_FULL;
+                break;
+            }
+            if (c == ' ')
+                space = p;
+            col++;
+            room--;
+            p++;
+            continue;
+        }
+        /* most letters above 127 in most texts: of two bytes, known */
+        known = 0;
+        if ((unsigned char)(c - 0xC2) < 0xE0 - 0xC2 && p + 1 < end && (p[1] & 0xC0) == 0x80)
+            known = two_byte_cells[(c & 0x1F) << 6 | (p[1] & 0x3F)];
+        if (known > 0) {
+            cells = known - 1;
+            len = 2;
+        } else {
+            known = LetterCells(p, (int)(end - p));
+            cells = known / 16;
+            len = known % 16;
+        }
+        /* no cells: a mark, which always fits */
+        if (col + cells > TEXT_COLS || len > room) {
+            step = ROW_FULL;
+            break;
+        }
+        col += cells;
+        room -= len;
+        p += len;
+    }
+    LettersTaken(r, row, from, p, col, space);
+    return step;
 }
 
 /* To the next multiple of TAB_COLS columns, or to the row's end. */
@@ -472,15 +547,13 @@ static int Tab(LineReader *r, BookRow *row)
     Put(row, spaces, w);
     row->col += w;
     r->line_tab = 1;
-    row->tab_last = Offset(r);
     r->pos++;
     return ROW_GOES_ON;
 }
 
-static void CarriageReturn(LineReader *r, BookRow *row)
+static void CarriageReturn(LineReader *r)
 {
     CountIn(r, 1, -1);
-    row->cr_last = Offset(r);
     r->pos++;
 }
 
@@ -509,24 +582,22 @@ static int LineFeed(LineReader *r, BookRow *row)
     return ROW_GOES_ON;
 }
 
-static int NextLetter(LineReader *r, BookRow *row)
+static int NextStep(LineReader *r, BookRow *row)
 {
-    unsigned char c;
+    char c;
 
     if (r->pos == r->len)
         return ROW_ENDS;
-    c = (unsigned char)r->buf[r->pos];
+    c = r->buf[r->pos];
     if (c == '\n')
         return LineFeed(r, row);
     if (c == '\r') {
-        CarriageReturn(r, row);
+        CarriageReturn(r);
         return ROW_GOES_ON;
     }
     if (c == '\t')
         return Tab(r, row);
-    if (c >= 0xC2 && c <= 0xF4)
-        return Letter(r, row);
-    return Run(r, row);
+    return Letters(r, row);
 }
 
 /* Where a row that has no room for its next letter ends: at its last
@@ -542,26 +613,12 @@ static int64_t CutFullRow(LineReader *r, BookRow *row)
         return row->brk;
     }
     for (KeepAhead(r, row); r->pos < r->len && r->buf[r->pos] == '\r'; KeepAhead(r, row))
-        CarriageReturn(r, row);
+        CarriageReturn(r);
     if (r->pos < r->len && r->buf[r->pos] == '\n') {
         r->pos++;
         StartLine(r, r->base + r->pos);
     }
     return r->base + r->pos;
-}
-
-/* Back to the row's end from further on: what the stops found past bytes
- * that are read again holds no more. */
-static void MoveBack(LineReader *r, const BookRow *row, int64_t end)
-{
-    SeekTo(r, end);
-    r->wide_at = -1;
-    if (row->cr_last >= end)
-        r->cr_at = -1;
-    if (row->tab_last >= end)
-        r->tab_at = -1;
-    if (row->lead_last >= end)
-        r->lead_at = -1;
 }
 
 static void CopyQuick(LineReader *r, BookRow *row);
@@ -641,9 +698,6 @@ static void StartRow(BookRow *row, int64_t start, char *str)
     row->out = 0;
     row->brk = -1;
     row->brk_out = 0;
-    row->cr_last = -1;
-    row->tab_last = -1;
-    row->lead_last = -1;
 }
 
 /* Any row, letter by letter. */
@@ -653,12 +707,15 @@ static void CutLetters(LineReader *r, BookRow *row)
     int step;
 
     do {
-        step = NextLetter(r, row);
+        step = NextStep(r, row);
         KeepAhead(r, row);
     } while (step == ROW_GOES_ON);
+    /* back to the row's last space: the stops that NextStop and NextWide
+     * keep were looked for from the row's start or before it, so they hold
+     * from any byte of the row */
     end = step == ROW_FULL ? CutFullRow(r, row) : Offset(r);
     if (end < Offset(r))
-        MoveBack(r, row, end);
+        SeekTo(r, end);
 }
 
 int ReadBookRow(LineReader *r, char *str)
