@@ -9,13 +9,19 @@ int main(int argc, char **argv)
     SDL_Joystick *joystick = NULL;
     SDL_Event event;
     int done = 0;
+    int status = FlavourBegin(argc, argv);
 
-    (void)argc;
-    (void)argv;
+    if (status >= 0)
+        return status;
     if (!FlavourCanStart())
         return 1;
-    if (TomoStartup(&screen, &pFont, &joystick, FlavourNeedsJoystick()) != 0)
+    if (TomoStartup(&screen, &pFont, &joystick, FlavourNeedsJoystick(),
+                    FlavourLooksBesideProgram()) != 0)
         return 1;
+    /* A text given at start is measured and its page drawn at once: no
+     * release of B is coming to draw it. */
+    if (state == STATE_MEASURE)
+        render2(screen, pFont);
     while (!done) {
         render2(screen, pFont);
         WaitForEvent(&event);

@@ -114,17 +114,20 @@ static int FlushWords(FILE *fp)
     return fwrite(word_block, 1, n, fp) == n && fflush(fp) == 0;
 }
 
-/* "%s/.%s.tomo" of the folder and the highlighted entry; a name that does
- * not fit leaves info_filename empty, which no open can find. */
+/* "%s/.%s.tomo" of the text's folder and name, both taken from filename:
+ * the same bytes as from the folder listed and the entry picked, and right
+ * for a text that was given by its path and is on no list. A name that
+ * does not fit leaves info_filename empty, which no open can find. */
 static int FormatInfoName(void)
 {
+    const char *slash = strrchr(filename, '/');
     int n;
 
-    info_filename[0] = '\0';
-    if (!dirlist || top_of_list < 0 || top_of_list >= dirlist_size)
-        return 0;
-    n = snprintf(info_filename, INFO_FILENAME_SIZE, "%s/.%s.tomo", curPath,
-                 dirlist[top_of_list].file);
+    if (slash == NULL)
+        n = snprintf(info_filename, INFO_FILENAME_SIZE, ".%s.tomo", filename);
+    else
+        n = snprintf(info_filename, INFO_FILENAME_SIZE, "%.*s/.%s.tomo", (int)(slash - filename),
+                     filename, slash + 1);
     if (n < 0 || n >= INFO_FILENAME_SIZE) {
         info_filename[0] = '\0';
         return 0;
