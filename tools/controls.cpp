@@ -33,14 +33,26 @@ static std::string MarkdownTable() {
     return out.str();
 }
 
+// Text as roff shows it as written: a hyphen is "\-", a backslash "\e".
+static std::string Roff(const std::string &text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '-') out += "\\-";
+        else if (c == '\\') out += "\\e";
+        else out += c;
+    }
+    return out;
+}
+
 // The desktop's keys only: the manual is installed with the desktop build.
 static std::string ManualTable() {
     std::ostringstream out;
     for (int i = 0; i < button_map_len; i++) {
         const ButtonMapEntry &b = button_map[i];
-        out << ".TP\n" << Keys(b) << "\nIn the list: " << b.list_does << ".\nIn a text: " << b.text_does << ".\n";
+        out << ".TP\n.B " << Roff(Keys(b)) << "\nIn the list: " << Roff(b.list_does) << ";\nin a text: "
+            << Roff(b.text_does) << ".\n";
     }
-    out << ".TP\nClosing the window\nQuits, in the list and in a text.\n";
+    out << ".TP\nClosing the window\nquits, in the list and in a text.\n";
     return out.str();
 }
 
