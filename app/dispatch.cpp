@@ -181,6 +181,7 @@ int HandleButtonDown(int button)
     case ACT_BACK:
         if (state != STATE_MEASURE && state != STATE_TEXT)
             return 1;
+        StorePlaces();
         state = STATE_READ_DIR;
         break;
     case ACT_SELECT:

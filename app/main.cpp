@@ -1,6 +1,7 @@
 /* main.cpp: the program's entry point and event loop: a frame, a wait for
  * one event, the event handled, again, until the user leaves. */
 #include "app.h"
+#include "viewer.h"
 
 int main(int argc, char **argv)
 {
@@ -27,6 +28,8 @@ int main(int argc, char **argv)
         WaitForEvent(&event);
         done = HandleEvent(&event);
     }
+    /* closing the window leaves the text too */
+    StorePlaces();
     TomoShutdown(pFont, joystick);
     return 0;
 }

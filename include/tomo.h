@@ -119,6 +119,15 @@ enum {
     INFO_FILENAME_SIZE = PATH_MAX,
     STATUS_SIZE = 53,        /* the status text and its NUL */
 
+    /* Places of texts read with the index in memory: the session keeps
+     * the last few in memory, the desktop's file of places the last
+     * PLACES_KEPT, one line each, whose path may be escaped to twice its
+     * bytes. */
+    SESSION_PLACES = 32,
+    PLACES_KEPT = 4096,
+    PLACE_LINE_SIZE = 2 * PATH_MAX + 64,
+    PLACES_BLOCK_SIZE = 16384, /* bytes of the file read at once */
+
     DIRLIST_INITIAL = 1000,  /* entries of the built-in table */
     DIRLIST_MAX = 32768      /* the table grows by doubling up to this */
 };
@@ -137,7 +146,8 @@ enum {
 enum {
     INDEX_NONE = 0,          /* no offsets: the text could not be measured */
     INDEX_FILE = 1,          /* the index file at info_filename, reused or built */
-    INDEX_MEMORY = 2         /* the index in memory; the place is not kept */
+    INDEX_MEMORY = 2         /* the index in memory; the place is kept by
+                                places.cpp, not beside the text */
 };
 
 /* View states. */

@@ -4,7 +4,7 @@
  * line, line count, then the start offset of every line and the end
  * offset, which is the text's size. Where no index file can be used the
  * text is measured into the index in memory (memindex.cpp) and read the
- * same way; only its place is not kept. */
+ * same way, and its place is kept by places.cpp. */
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -383,6 +383,7 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     cur_offset = 0;
     top_of_page_offset = 0;
     index_kind = INDEX_NONE;
+    DropCurrentPlace();
     if (stat(filename, &text_st) != 0 || TooLongForIndex(text_st.st_size))
         return;
     found = ProbeIndex(&text_st, &place);
@@ -390,6 +391,9 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
         index_kind = INDEX_FILE;
         return;
     }
+    /* a text measured anew opens where it was last read without an index */
+    if (found != FOUND_STALE)
+        RecallPlace(&place);
     if (!OpenLineReader(&r, filename, 0, measure_block, MEASURE_BLOCK_SIZE))
         return;
     fp = OpenIndexForBuild(found, &text_st);
@@ -403,6 +407,8 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     num_lines = lines;
     cur_line = KeptLine(place, lines);
     index_kind = fp && FinishIndex(fp, cur_line, lines) ? INDEX_FILE : INDEX_MEMORY;
+    if (index_kind == INDEX_MEMORY)
+        NotePlace(&text_st);
     offset = GetSavedOffset(cur_line);
     if (offset != -1) {
         cur_offset = offset;
@@ -436,6 +442,8 @@ void UpdateInfoFile(void)
     int open_errno;
     FILE *fp;
 
+    if (index_kind == INDEX_MEMORY)
+        KeepPlace();
     if (index_kind != INDEX_FILE)
         return;
     fp = OpenIndex(O_WRONLY, "w", NULL, &open_errno);
