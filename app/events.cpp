@@ -108,6 +108,7 @@ int FlavourStartSDL(void)
         fprintf(stderr, "tomo: no window could be opened: %s\n", SDL_GetError());
         return -1;
     }
+    IgnorePointerMotion();
     return 0;
 }
 
