@@ -20,6 +20,14 @@ static void ClearDirlist(void)
     }
 }
 
+/* folder and name into place: 1, or 0 for a path that does not fit. */
+static int PlaceIn(char *place, const char *folder, const char *name)
+{
+    int n = snprintf(place, PATH_MAX, "%s%s", folder, name);
+
+    return n >= 0 && n < PATH_MAX;
+}
+
 /* The places of the font sheet, in the order they are looked at: the
  * working directory, then beside the program, then where an install puts
  * it from the program's bin/ (so that any prefix works). */
@@ -41,10 +49,8 @@ static int FontSheetPlaces(char places[][PATH_MAX], int beside_program)
     if (slash == NULL)
         return count;
     slash[1] = '\0';
-    if (snprintf(places[count], PATH_MAX, "%s%s", program, TOMO_FONT_NAME) < PATH_MAX)
-        count++;
-    if (snprintf(places[count], PATH_MAX, "%s%s", program, TOMO_FONT_INSTALLED) < PATH_MAX)
-        count++;
+    count += PlaceIn(places[count], program, TOMO_FONT_NAME);
+    count += PlaceIn(places[count], program, TOMO_FONT_INSTALLED);
     return count;
 }
 

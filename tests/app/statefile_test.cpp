@@ -7,6 +7,8 @@
 
 #include <climits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "statefile.h"
 #include "testutil.h"
@@ -15,29 +17,28 @@ using namespace testutil;
 
 namespace {
 
-// Sets or unsets a variable for the life of the object.
-class EnvSetting {
-public:
-    EnvSetting(const char *name, const char *value) : name_(name) {
-        const char *old = getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        if (value != nullptr)
-            setenv(name, value, 1);
+// HOME and XDG_STATE_HOME as each test sets them, and back afterwards.
+class StateFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char *name : {"HOME", "XDG_STATE_HOME"})
+            if (const char *v = getenv(name)) saved_.emplace_back(name, v);
+    }
+    void TearDown() override {
+        unsetenv("HOME");
+        unsetenv("XDG_STATE_HOME");
+        for (const auto &v : saved_) setenv(v.first.c_str(), v.second.c_str(), 1);
+    }
+    static void Set(const char *name, const std::string *value) {
+        if (value)
+            setenv(name, value->c_str(), 1);
         else
             unsetenv(name);
     }
-    ~EnvSetting() {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
+    TempDir dir;
 
 private:
-    const char *name_;
-    bool had_;
-    std::string old_;
+    std::vector<std::pair<std::string, std::string>> saved_;
 };
 
 struct StateCase {
@@ -47,36 +48,29 @@ struct StateCase {
     const char *path;   // under the temporary folder, "" for no place
 };
 
-class UserState : public ::testing::TestWithParam<StateCase> {};
+class UserState : public StateFolder, public ::testing::WithParamInterface<StateCase> {};
 
+// "@" at the start of a setting stands for the test's folder.
 std::string Expand(const char *value, const TempDir &dir) {
     std::string v = value;
-    if (v.rfind("@", 0) == 0) v = dir.str() + v.substr(1);
-    return v;
+    return v.rfind("@", 0) == 0 ? dir.str() + v.substr(1) : v;
 }
 
 TEST_P(UserState, FollowsTheXdgRules) {
     const StateCase &c = GetParam();
-    TempDir dir;
     WriteFile(dir / "file", "");
     std::string xdg = c.xdg ? Expand(c.xdg, dir) : "", home = c.home ? Expand(c.home, dir) : "";
-    EnvSetting x("XDG_STATE_HOME", c.xdg ? xdg.c_str() : nullptr);
-    EnvSetting h("HOME", c.home ? home.c_str() : nullptr);
+    Set("XDG_STATE_HOME", c.xdg ? &xdg : nullptr);
+    Set("HOME", c.home ? &home : nullptr);
     char out[PATH_MAX] = "junk";
-    int ok = UserStateFilePath(out, sizeof out, "places");
-    if (c.path[0] == '\0') {
-        EXPECT_EQ(ok, 0);
-        EXPECT_STREQ(out, "");
-        return;
-    }
     std::string want = Expand(c.path, dir);
-    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(UserStateFilePath(out, sizeof out, "places"), want.empty() ? 0 : 1);
     EXPECT_EQ(std::string(out), want);
+    if (want.empty()) return;
     struct stat st;
-    std::string folder = want.substr(0, want.rfind('/'));
-    ASSERT_EQ(stat(folder.c_str(), &st), 0) << folder;
+    ASSERT_EQ(stat(want.substr(0, want.rfind('/')).c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << "made for the user alone";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UserState, ::testing::Values(
@@ -95,11 +89,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, UserState, ::testing::Values(
 
 // Folders that are there already keep their own permissions; a path that
 // would not fit gives no place rather than a cut one.
-TEST(UserStateFolders, AreLeftAsTheyAreAndNeverCutShort) {
-    TempDir dir;
+TEST_F(StateFolder, FoldersAreLeftAsTheyAreAndPathsNeverCutShort) {
     fs::create_directories(dir / "state/tomo");
     chmod((dir / "state").c_str(), 0755);
-    EnvSetting x("XDG_STATE_HOME", (dir / "state").c_str());
+    std::string xdg = dir / "state";
+    Set("XDG_STATE_HOME", &xdg);
     char out[PATH_MAX];
     EXPECT_EQ(UserStateFilePath(out, sizeof out, "view"), 1);
     EXPECT_EQ(fs::status(dir / "state").permissions(), fs::perms(0755));

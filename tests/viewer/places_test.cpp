@@ -55,31 +55,21 @@ protected:
     }
 };
 
-TEST_F(Places, TheSessionKeepsThePlaceAtEveryMove) {
-    PickBlocked("t.txt", NumberedText(100));
-    PickBlocked("u.txt", NumberedText(10));
-    Reopen("t.txt");
-    ASSERT_EQ(index_kind, INDEX_MEMORY);
-    MoveDown15Lines();
-    MoveDownOneLine();
-    Reopen("u.txt");
-    EXPECT_EQ(cur_line, 0);
-    EXPECT_EQ(Reopen("t.txt"), 16);
-    EXPECT_EQ(top_of_page_offset, 16 * 8);
-    EXPECT_EQ(Folder(), (std::set<std::string>{"t.txt", ".t.txt.tomo", "u.txt", ".u.txt.tomo"}));
-}
-
-// The least recently read is the one forgotten.
-TEST_F(Places, TheSessionKeepsTheLastFewTexts) {
+// Every move is kept; the least recently read is the one forgotten, and
+// nothing is written beside the texts.
+TEST_F(Places, TheSessionKeepsTheLastFewTextsAtEveryMove) {
     for (int i = 0; i <= SESSION_PLACES; i++) {
         std::string name = NumberedName("t", i, 2);
         PickBlocked(name, NumberedText(50));
         Reopen(name);
+        ASSERT_EQ(index_kind, INDEX_MEMORY);
         MoveTo(1 + i % 40);
     }
     EXPECT_EQ(Reopen("t01"), 2);
+    EXPECT_EQ(top_of_page_offset, 2 * 8);
     EXPECT_EQ(Reopen(NumberedName("t", SESSION_PLACES, 2)), 1 + SESSION_PLACES % 40);
     EXPECT_EQ(Reopen("t00"), 0);
+    EXPECT_EQ(Folder().size(), 2u * (SESSION_PLACES + 1)) << "each text and the folder at its index name";
 }
 
 TEST_F(Places, TheFileKeepsThePlaceAcrossStartsAndIsWrittenOnlyOnLeaving) {
