@@ -49,11 +49,23 @@ static void green_line(SDL_Surface *screen, int from, int to)
         putpixel(screen, x, STATUS_TOP, c);
 }
 
+/* The cells of a status text: as many bytes as a line holds are more than
+ * the status row has columns, whatever the letters. */
+static int status_cells(SDL_Surface *pFont, const char *str, FontCell *cells)
+{
+    size_t len = strlen(str);
+
+    return TextToCells(str, len < LINE_BUF_SIZE ? (int)len : LINE_BUF_SIZE, cells,
+                       SheetCells(pFont));
+}
+
 void UpdateStatus(SDL_Surface *pFont, SDL_Surface *screen, const char *str)
 {
+    FontCell cells[LINE_BUF_SIZE];
+
     if (!fill_black(screen, STATUS_TOP, SCREEN_H - 1))
         return;
-    tomo_write(pFont, screen, str, 0, STATUS_ROW, (int)strlen(str));
+    tomo_write_cells(pFont, screen, cells, 0, STATUS_ROW, status_cells(pFont, str, cells));
     green_line(screen, 0, SCREEN_W);
 }
 
@@ -94,25 +106,21 @@ void HighlightRowOne(SDL_Surface *screen)
 }
 
 /* The status line as UpdateStatus(str) draws it, on a band that shows
- * UpdateStatus(shown): only the cells whose character differs are blanked,
- * drawn again and given back their part of the green line. A counter that
- * goes up by one step thus costs a glyph or two rather than a whole line. */
+ * UpdateStatus(shown): only the cells that differ are blanked, drawn again
+ * and given back their part of the green line. A counter that goes up by
+ * one step thus costs a glyph or two rather than a whole line. */
 void UpdateStatusChange(SDL_Surface *pFont, SDL_Surface *screen,
                         const char *shown, const char *str)
 {
+    FontCell was[LINE_BUF_SIZE];
+    FontCell now[LINE_BUF_SIZE];
+    int was_n = status_cells(pFont, shown, was);
+    int now_n = status_cells(pFont, str, now);
     int i;
-    int shown_end = 0;
-    int str_end = 0;
     SDL_Rect cell;
 
-    /* The common start, most of a counter's text, in one plain scan: the
-     * measuring pass redraws its count a few thousand times a second. */
-    for (i = 0; i < TEXT_COLS && str[i] != '\0' && shown[i] == str[i]; i++)
-        ;
-    for (; i < TEXT_COLS && (!shown_end || !str_end); i++) {
-        shown_end = shown_end || shown[i] == '\0';
-        str_end = str_end || str[i] == '\0';
-        if ((shown_end ? 0 : shown[i]) == (str_end ? 0 : str[i]))
+    for (i = 0; i < TEXT_COLS && (i < was_n || i < now_n); i++) {
+        if (i < was_n && i < now_n && was[i] == now[i])
             continue;
         cell.x = (Sint16)(CELL_W * i + TEXT_LEFT);
         cell.y = (Sint16)STATUS_TOP;
@@ -120,8 +128,8 @@ void UpdateStatusChange(SDL_Surface *pFont, SDL_Surface *screen,
         cell.h = GLYPH_H;
         if (SDL_FillRect(screen, &cell, 0) < 0)
             return;
-        if (!str_end)
-            tomo_write(pFont, screen, str + i, i, STATUS_ROW, 1);
+        if (i < now_n)
+            tomo_write_cells(pFont, screen, now + i, i, STATUS_ROW, 1);
         green_line(screen, cell.x, cell.x + GLYPH_W);
     }
 }
