@@ -31,14 +31,15 @@ void tomo_write_cells(SDL_Surface *pFont, SDL_Surface *screen, const FontCell *c
                       int x, int y, int count)
 {
     int i;
-    int screen_y;
+    int screen_x = CELL_W * x + TEXT_LEFT;
+    int screen_y = CELL_H * y;
+    int n = count < TEXT_COLS - x ? count : TEXT_COLS - x;
 
     if (x < 0 || y < 0 || y >= TEXT_ROWS)
         return;
-    screen_y = CELL_H * y;
-    for (i = 0; i < count && x + i < TEXT_COLS; i++)
+    for (i = 0; i < n; i++, screen_x += CELL_W)
         drawSprite(pFont, screen, GLYPH_W * (cells[i] % FONT_CELLS), GLYPH_H * (cells[i] / FONT_CELLS),
-                   CELL_W * (x + i) + TEXT_LEFT, screen_y, GLYPH_W, GLYPH_H);
+                   screen_x, screen_y, GLYPH_W, GLYPH_H);
 }
 
 /* A sheet narrower than a row of cells keeps today's first row, its cells

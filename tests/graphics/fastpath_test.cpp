@@ -157,6 +157,8 @@ const char *const kSteps[] = {
     "a text far longer than the fifty-three columns of one row of the screen",
     "a text far longer than the fifty-three columns of one row of the screen, changed",
     "\xE9\x01\x7F tail",
+    "Cafe",
+    "Cafe\u0301",
     "Глава 1, строк: 100",
     "Глава 1, строк: 1000",
     "Cafe\u0301 \x93ok\x94",
