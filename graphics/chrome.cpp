@@ -159,15 +159,17 @@ void UpdateStatusChange(SDL_Surface *pFont, SDL_Surface *screen,
     /* The common start, most of a counter's text, in one plain scan: the
      * measuring pass redraws its count a few thousand times a second. An
      * ASCII byte is its own cell, a column each, so texts of ASCII are
-     * compared byte by byte; any other letter has them compared by cells. */
+     * compared byte by byte; any other letter has them compared by cells.
+     * The byte after the last column is looked at too: a mark there would
+     * change the letter before it. */
     for (i = 0; i < TEXT_COLS && b[i] != '\0' && a[i] == b[i]; i++)
         seen |= b[i];
-    for (; seen < 0x80 && i < TEXT_COLS && (!shown_end || !str_end); i++) {
+    for (; seen < 0x80 && i <= TEXT_COLS && (!shown_end || !str_end); i++) {
         shown_end = shown_end || a[i] == '\0';
         str_end = str_end || b[i] == '\0';
         seen = (shown_end ? 0 : a[i]) | (str_end ? 0 : b[i]);
         cell = (FontCell)(str_end ? 0 : b[i]);
-        if (seen >= 0x80 || (shown_end ? 0 : a[i]) == cell)
+        if (seen >= 0x80 || i == TEXT_COLS || (shown_end ? 0 : a[i]) == cell)
             continue;
         if (!redraw_cell(pFont, screen, i, str_end ? NULL : &cell))
             return;

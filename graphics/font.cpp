@@ -31,19 +31,23 @@ void tomo_write_cells(SDL_Surface *pFont, SDL_Surface *screen, const FontCell *c
                       int x, int y, int count)
 {
     int i;
-    int screen_x = CELL_W * x + TEXT_LEFT;
-    int screen_y = CELL_H * y;
-    int n = count < TEXT_COLS - x ? count : TEXT_COLS - x;
+    int n;
+    int screen_x;
+    int screen_y;
 
-    if (x < 0 || y < 0 || y >= TEXT_ROWS)
+    if (x < 0 || x >= TEXT_COLS || y < 0 || y >= TEXT_ROWS)
         return;
+    n = count < TEXT_COLS - x ? count : TEXT_COLS - x;
+    screen_x = CELL_W * x + TEXT_LEFT;
+    screen_y = CELL_H * y;
     for (i = 0; i < n; i++, screen_x += CELL_W)
         drawSprite(pFont, screen, GLYPH_W * (cells[i] % FONT_CELLS), GLYPH_H * (cells[i] / FONT_CELLS),
                    screen_x, screen_y, GLYPH_W, GLYPH_H);
 }
 
-/* A sheet narrower than a row of cells keeps today's first row, its cells
- * cut at the edge, and nothing below: no cell is ever read from outside. */
+/* A sheet narrower than a row of cells serves its first row alone, a cell
+ * partly beyond its edge drawn in part as ever: nothing below it is read,
+ * and no cell is ever drawn from outside the sheet. */
 int SheetCells(SDL_Surface *pFont)
 {
     long rows;

@@ -159,6 +159,8 @@ const char *const kSteps[] = {
     "\xE9\x01\x7F tail",
     "Cafe",
     "Cafe\u0301",
+    "a mark after the last column is on the letter in it e",
+    "a mark after the last column is on the letter in it e\u0301",
     "Глава 1, строк: 100",
     "Глава 1, строк: 1000",
     "Cafe\u0301 \x93ok\x94",
