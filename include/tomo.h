@@ -43,8 +43,12 @@ enum {
     TEXT_LEFT = 1,           /* pixel column where text column 0 starts */
     TEXT_COLS = 53,          /* text columns 0..52 */
     TEXT_ROWS = 16,          /* text rows 0..15 */
-    FONT_CELLS = 256,        /* one cell per byte value */
-    PLACEHOLDER_CELL = '?',  /* drawn for a letter the font has no look-alike of */
+    FONT_CELLS = 256,        /* cells in a row of the font sheet; the first
+                                row holds one per byte value */
+    FONT_MAX_CELLS = 65536,  /* cells a FontCell numbers; a sheet's further
+                                ones are never drawn */
+    PLACEHOLDER_CELL = '?',  /* drawn for a letter the font has no look-alike
+                                of, on a sheet without U+FFFD */
 
     PAGE_LINES = 15,         /* rows 0..14 hold the page */
     STATUS_ROW = 15,         /* the status line's text row */

@@ -208,6 +208,12 @@ inline const Font *ReaderFont() {
     return font.get();
 }
 
+// The glyphs of the font the sheet is made from, read from its BDF.
+inline const InkFont &ReferenceFont() {
+    static const InkFont font = ReadBdf(TOMO_BDF);
+    return font;
+}
+
 // A list row as the file dialog draws it: the "D" mark, then the name in
 // its 51 columns.
 inline std::string Entry(const std::string &name, bool dir = false) {
@@ -301,6 +307,18 @@ public:
         if (font == nullptr) return std::vector<std::string>(kRows, "<no font sheet>");
         if (!s.loaded()) return std::vector<std::string>(kRows, "<no shot " + name + ">");
         return s.Rows(*font);
+    }
+
+    // Its 16 text rows in UTF-8, read against the font's own glyphs where
+    // `want` says which letter each cell should show (Screen::Letters).
+    std::vector<std::string> Letters(const std::string &name, const std::vector<std::string> &want) const {
+        Screen s = Shot(name);
+        if (ReferenceFont().empty()) return std::vector<std::string>(kRows, "<no font " TOMO_BDF ">");
+        if (!s.loaded()) return std::vector<std::string>(kRows, "<no shot " + name + ">");
+        std::vector<std::string> rows;
+        for (int r = 0; r < kRows; r++)
+            rows.push_back(s.Letters(ReferenceFont(), r, r < static_cast<int>(want.size()) ? want[static_cast<size_t>(r)] : ""));
+        return rows;
     }
 
 private:
