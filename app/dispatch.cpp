@@ -1,6 +1,7 @@
 /* dispatch.cpp: what a button press or release does, by the view state.
  * Joystick buttons, posted repeats and translated desktop keys all end up
  * here. */
+#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 
@@ -25,7 +26,13 @@ static void GoUp(void)
     state = STATE_READ_DIR;
 }
 
-/* A directory whose path would not fit curPath is not entered. */
+/* A path that would not fit is refused aloud: the list cannot say why
+ * nothing happened. */
+static void RefuseLongPath(const char *folder, const char *name)
+{
+    fprintf(stderr, "tomo: path too long: %s/%s\n", strcmp(folder, "/") == 0 ? "" : folder, name);
+}
+
 static void EnterDir(const char *name)
 {
     char tmpstr[CUR_PATH_SIZE];
@@ -35,26 +42,31 @@ static void EnterDir(const char *name)
         n = snprintf(tmpstr, sizeof tmpstr, "/%s", name);
     else
         n = snprintf(tmpstr, sizeof tmpstr, "%s/%s", curPath, name);
-    if (n < 0 || n >= (int)sizeof tmpstr)
+    if (n < 0 || n >= (int)sizeof tmpstr) {
+        RefuseLongPath(curPath, name);
         return;
+    }
     strcpy(curPath, tmpstr);
     state = STATE_READ_DIR;
 }
 
 /* Only regular files are opened: a named pipe would block the reader and
  * a device could do anything; an entry gone since the listing does nothing. */
-static void PickFile(const char *name)
+int PickFile(const char *name)
 {
     char path[FILENAME_SIZE];
     struct stat st;
     int n = snprintf(path, sizeof path, "%s/%s", curPath, name);
 
-    if (n < 0 || n >= (int)sizeof path)
-        return;
+    if (n < 0 || n >= (int)sizeof path) {
+        RefuseLongPath(curPath, name);
+        return 0;
+    }
     if (stat(path, &st) != 0 || !S_ISREG(st.st_mode))
-        return;
+        return 0;
     strcpy(filename, path);
     state = STATE_MEASURE;
+    return 1;
 }
 
 static void SelectEntry(void)
@@ -139,6 +151,20 @@ static int ActsHere(enum ButtonAction action)
     return 1;
 }
 
+/* A notch has no release to stop a repeat with, so it starts none: it is
+ * the moves of a few quick presses, and a held button's repeat (and its
+ * speed) go on as they were. */
+void HandleWheel(int wheel)
+{
+    const ButtonMapEntry *b = FindButton(ButtonForWheel(wheel));
+    int i;
+
+    if (b == NULL)
+        return;
+    for (i = 0; i < WHEEL_STEPS; i++)
+        Move(b->action);
+}
+
 /* The press's own move, then the repeat as the button map says: a jump
  * stops the repeat and drops what is queued before it moves. */
 int HandleButtonDown(int button)
@@ -155,6 +181,7 @@ int HandleButtonDown(int button)
     case ACT_BACK:
         if (state != STATE_MEASURE && state != STATE_TEXT)
             return 1;
+        StorePlaces();
         state = STATE_READ_DIR;
         break;
     case ACT_SELECT:

@@ -1,15 +1,37 @@
-/* events.cpp: how the two builds start SDL, what they read as input and
- * what ends them. The console build takes SDL as it comes, knows joystick
- * 0 alone and ignores quit requests; the desktop build draws in a window
- * scaled to the display, also takes keys, translated into the console's
- * buttons, and ends when its window is closed. */
+/* events.cpp: how the two builds start, what they read as input and what
+ * ends them. The console build reads no command line, finds its font sheet
+ * in the folder it was started in, takes SDL as it comes, knows joystick 0
+ * alone and ignores quit requests. The desktop build reads tomo [PATH],
+ * also finds its sheet where it was installed, keeps the places of texts
+ * without an index file across starts, draws in a window scaled to the
+ * display, also takes keys and the mouse wheel, translated into the
+ * console's buttons, and ends when its window is closed. */
 #include <stdio.h>
 #include <stdlib.h>
 
 #include "app.h"
 #include "platform.h"
+#include "statefile.h"
 
 #ifdef TOMO_CONSOLE
+
+int FlavourBegin(int argc, char **argv)
+{
+    (void)argc;
+    (void)argv;
+    StartInWorkingDirectory();
+    return -1;
+}
+
+int StateFilePath(char *out, int size, const char *name)
+{
+    return StartFolderFilePath(out, size, name);
+}
+
+int FlavourLooksBesideProgram(void)
+{
+    return 0;
+}
 
 int FlavourCanStart(void)
 {
@@ -47,6 +69,25 @@ int HandleEvent(const SDL_Event *event)
 
 #else
 
+int FlavourBegin(int argc, char **argv)
+{
+    int status = ReadCommandLine(argc, argv);
+
+    if (status < 0)
+        StateFilePath(places_filename, (int)sizeof places_filename, "places");
+    return status;
+}
+
+int StateFilePath(char *out, int size, const char *name)
+{
+    return UserStateFilePath(out, size, name);
+}
+
+int FlavourLooksBesideProgram(void)
+{
+    return 1;
+}
+
 int FlavourCanStart(void)
 {
     if (getenv("DISPLAY") != NULL || getenv("WAYLAND_DISPLAY") != NULL
@@ -67,6 +108,7 @@ int FlavourStartSDL(void)
         fprintf(stderr, "tomo: no window could be opened: %s\n", SDL_GetError());
         return -1;
     }
+    IgnorePointerMotion();
     return 0;
 }
 
@@ -111,6 +153,11 @@ int HandleEvent(const SDL_Event *event)
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         done = HandleKey(event);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        /* a wheel notch comes as a press and a release at once; only the
+         * press counts, and the other mouse buttons do nothing */
+        HandleWheel(event->button.button);
         break;
     case SDL_QUIT:
         done = 1;

@@ -63,6 +63,11 @@ int StartWindowVideo(void)
     return -1;
 }
 
+void IgnorePointerMotion(void)
+{
+    SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
+}
+
 int WindowScale(int display_w, int display_h, const char *setting)
 {
     char *end;

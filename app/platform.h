@@ -18,6 +18,10 @@
  * saying why. */
 int StartWindowVideo(void);
 
+/* The pointer's moves are not queued: the program only reads its wheel,
+ * and each move would cost a frame. */
+void IgnorePointerMotion(void);
+
 /* The window scale for a display of display_w x display_h pixels (0 when
  * unknown) and the TOMO_SCALE setting (NULL when unset): the setting when
  * it is a whole number from 1 to MAX_WINDOW_SCALE, else the largest scale

@@ -17,6 +17,7 @@ char filename[FILENAME_SIZE];
 char info_filename[INFO_FILENAME_SIZE];
 char status[STATUS_SIZE];
 int index_kind = INDEX_NONE;
+char places_filename[PATH_MAX];
 
 shared_int num_lines(0);
 shared_int cur_line(0);

@@ -1,15 +1,35 @@
 /* glyphs.cpp: turns the bytes of a row into the font cells that draw it.
- * The font sheet holds one cell per byte value, laid out as Latin-1. A
- * UTF-8 text draws each letter from its Latin-1 cell or from a look-alike,
- * and every byte that is not part of a valid UTF-8 sequence from its own
- * cell, so ASCII and Latin-1 texts look as they always did. Only drawing
- * goes through here: what is cut, indexed and stored stays bytes. */
+ * The font sheet's first row holds one cell per byte value, laid out as
+ * Latin-1; the rows below hold the letters of other alphabets and the
+ * symbols of the font, found through the table that tools/mkfont writes
+ * with the sheet. A UTF-8 text draws each letter from its own cell, else
+ * from its Latin-1 cell or a look-alike; a byte that is not part of a valid
+ * UTF-8 sequence draws its own cell, or in 0x80..0x9F, where Latin-1 has
+ * only control codes, the Windows-1252 character that Windows texts mean by
+ * it. So ASCII and Latin-1 texts look as they always did, and a sheet of
+ * one row draws as it always did. Only drawing goes through here: what is
+ * cut, indexed and stored stays bytes. */
 #include <string.h>
 
 #include "glyphs.h"
 #include "tomo.h"
 
-enum { LATIN_EXT_FIRST = 0x100, LATIN_EXT_END = 0x250 };
+enum {
+    LATIN_EXT_FIRST = 0x100,
+    LATIN_EXT_END = 0x250,
+    C1_FIRST = 0x80,         /* Latin-1's control codes, Windows' punctuation */
+    C1_END = 0xA0,
+    REPLACEMENT_CHARACTER = 0xFFFD /* the font's placeholder glyph */
+};
+
+/* The characters that Windows-1252 puts in the bytes 0x80..0x9F; 0 for the
+ * five it leaves undefined, which draw their own (blank) cells. */
+static const long windows_1252[C1_END - C1_FIRST] = {
+    /* 80 */ 0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    /* 88 */ 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
+    /* 90 */ 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    /* 98 */ 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178
+};
 
 /* The letters of Latin Extended-A and B (U+0100..U+024F) as their base
  * letter, a Latin-1 letter that carries part of their marks, or two letters
@@ -165,48 +185,100 @@ static int Utf8Sequence(const unsigned char *s, int n, long *cp)
     return len;
 }
 
+int CodePointCell(long cp)
+{
+    int lo = 0;
+    int hi = glyph_run_count;
+    int mid;
+
+    while (lo < hi) {
+        mid = (lo + hi) / 2;
+        if (cp < glyph_runs[mid].first)
+            hi = mid;
+        else if (cp > glyph_runs[mid].last)
+            lo = mid + 1;
+        else
+            return glyph_runs[mid].cell + (int)(cp - glyph_runs[mid].first);
+    }
+    return 0;
+}
+
+/* The cell of code point cp on a sheet of sheet_cells cells, 0 when that
+ * sheet does not reach it. */
+static int SheetCell(long cp, int sheet_cells)
+{
+    int cell = CodePointCell(cp);
+
+    return cell < sheet_cells ? cell : 0;
+}
+
+/* A byte that is part of no UTF-8 sequence. */
+static FontCell ByteCell(unsigned char b, int sheet_cells)
+{
+    int cell;
+
+    if (b < C1_FIRST || b >= C1_END || windows_1252[b - C1_FIRST] == 0)
+        return b;
+    cell = SheetCell(windows_1252[b - C1_FIRST], sheet_cells);
+    return (FontCell)(cell ? cell : b);
+}
+
 /* A combining mark puts its letter in the cell before it, when Latin-1
  * has that letter. */
-static void Compose(long mark, char *cells, int n)
+static void Compose(long mark, FontCell *cells, int n)
 {
     const char *at;
     size_t i;
 
-    if (n == 0)
+    if (n == 0 || cells[n - 1] >= 0x80)
         return;
     for (i = 0; i < sizeof composed / sizeof composed[0]; i++) {
         if (composed[i].mark != mark)
             continue;
         at = strchr(composed[i].bases, cells[n - 1]);
         if (at)
-            cells[n - 1] = composed[i].letters[at - composed[i].bases];
+            cells[n - 1] = (unsigned char)composed[i].letters[at - composed[i].bases];
         return;
     }
 }
 
-static int PutString(const char *s, char *cells, int n)
+static int PutString(const char *s, FontCell *cells, int n)
 {
     while (*s)
-        cells[n++] = *s++;
+        cells[n++] = (unsigned char)*s++;
+    return n;
+}
+
+/* The font's replacement character where the sheet has it. */
+static int PutPlaceholder(FontCell *cells, int n, int sheet_cells)
+{
+    int cell = SheetCell(REPLACEMENT_CHARACTER, sheet_cells);
+
+    cells[n++] = (FontCell)(cell ? cell : PLACEHOLDER_CELL);
     return n;
 }
 
 /* The cells of code point cp (U+0080 and above) after the n cells made so
  * far; returns the new count. */
-static int PutCodePoint(long cp, char *cells, int n)
+static int PutCodePoint(long cp, FontCell *cells, int n, int sheet_cells)
 {
+    int cell;
     size_t i;
 
     /* the C1 controls keep their cells too, as the C0 controls do */
     if (cp < FONT_CELLS) {
-        cells[n++] = (char)cp;
+        cells[n++] = (FontCell)cp;
+        return n;
+    }
+    cell = SheetCell(cp, sheet_cells);
+    if (cell) {
+        cells[n++] = (FontCell)cell;
         return n;
     }
     if (cp >= LATIN_EXT_FIRST && cp < LATIN_EXT_END) {
         if (latin_ext[cp - LATIN_EXT_FIRST])
             return PutString(latin_ext[cp - LATIN_EXT_FIRST], cells, n);
-        cells[n++] = PLACEHOLDER_CELL;
-        return n;
+        return PutPlaceholder(cells, n, sheet_cells);
     }
     if (cp >= COMBINING_FIRST && cp <= COMBINING_LAST) {
         Compose(cp, cells, n);
@@ -216,11 +288,10 @@ static int PutCodePoint(long cp, char *cells, int n)
         if (cp <= look_alikes[i].last)
             return PutString(look_alikes[i].cells, cells, n);
     }
-    cells[n++] = PLACEHOLDER_CELL;
-    return n;
+    return PutPlaceholder(cells, n, sheet_cells);
 }
 
-int TextToCells(const char *str, int count, char *cells)
+int TextToCells(const char *str, int count, FontCell *cells, int sheet_cells)
 {
     const unsigned char *s = (const unsigned char *)str;
     int i = 0;
@@ -229,12 +300,16 @@ int TextToCells(const char *str, int count, char *cells)
     long cp;
 
     while (i < count && s[i] != '\0') {
-        len = s[i] < 0x80 ? 0 : Utf8Sequence(s + i, count - i, &cp);
-        if (len == 0) {
-            cells[n++] = (char)s[i++];
+        if (s[i] < 0x80) {
+            cells[n++] = s[i++];
             continue;
         }
-        n = PutCodePoint(cp, cells, n);
+        len = Utf8Sequence(s + i, count - i, &cp);
+        if (len == 0) {
+            cells[n++] = ByteCell(s[i++], sheet_cells);
+            continue;
+        }
+        n = PutCodePoint(cp, cells, n, sheet_cells);
         i += len;
     }
     return n;
@@ -244,7 +319,7 @@ int LetterAt(const char *s, int n, int *cells)
 {
     const unsigned char *u = (const unsigned char *)s;
     /* a letter before it, for a combining mark to compose with */
-    char scratch[1 + 4] = { 'a' };
+    FontCell scratch[1 + 4] = { 'a' };
     long cp;
     int len = u[0] < 0x80 ? 0 : Utf8Sequence(u, n, &cp);
 
@@ -252,6 +327,6 @@ int LetterAt(const char *s, int n, int *cells)
         *cells = 1;
         return 1;
     }
-    *cells = PutCodePoint(cp, scratch, 1) - 1;
+    *cells = PutCodePoint(cp, scratch, 1, FONT_MAX_CELLS) - 1;
     return len;
 }

@@ -6,9 +6,12 @@
 //   tomo_bench DIR              generate the texts in DIR and print the
 //                               figures of the dummy video driver
 //   tomo_bench --frames page N  draw N page frames only (N = 0: set-up only)
+//   tomo_bench --frames cyrillic N   the same with a page of Cyrillic
 //   tomo_bench --frames list N  draw N list frames only
-//   ... --frames page|list N loaded   the same from the sheet as loaded,
-//                                     which SDL converts on every glyph
+//   ... --frames page|cyrillic|list N loaded   the same from the sheet as
+//                               loaded, which SDL converts on every glyph
+//   tomo_bench --sheet N        load the font sheet and make its copy for
+//                               the screen N times, for callgrind
 //   tomo_bench --measure FILE   measure FILE once (first visit) and exit,
 //                               for callgrind on the measuring pass
 //   tomo_bench --cut FILE plain|book   cut FILE into the plain view's lines
@@ -377,6 +380,27 @@ void SetUpPage(const std::string &dir) {
     state = STATE_TEXT;
 }
 
+// Rows of 26 Cyrillic letters, two bytes each: a full row of a Russian
+// text without spaces.
+std::string CyrillicRows(int rows) {
+    std::string out;
+    for (int i = 0; i < rows * 26; i++) {
+        int letter = 0x410 + i % 64;  // А..я
+        out += static_cast<char>(0xC0 | letter >> 6);
+        out += static_cast<char>(0x80 | (letter & 0x3F));
+        if (i % 26 == 25) out += '\n';
+    }
+    return out;
+}
+
+void SetUpCyrillicPage(const std::string &dir) {
+    WriteText(dir + "/cyrillic.txt", CyrillicRows(40));
+    PickText(dir, "cyrillic.txt");
+    unlink(IndexFile(dir, "cyrillic.txt").c_str());
+    GetFileInfo(font, screen);
+    state = STATE_TEXT;
+}
+
 void SetUpList() {
     snprintf(curPath, CUR_PATH_SIZE, "%s", "/mnt/sd/books/collected works");
     for (int i = 0; i < 14; i++) {
@@ -402,6 +426,32 @@ void FrameMicros(SDL_Surface *sheet, double *best, double *median) {
         Clock::time_point t0 = Clock::now();
         DrawFrames(sheet, 100);
         t.push_back(Seconds(t0, Clock::now()) * 1e6 / 100);
+    }
+    std::sort(t.begin(), t.end());
+    *best = t.front();
+    *median = t[t.size() / 2];
+}
+
+// The start-up's share of the font sheet: loading it and making its copy
+// in the screen's format, as the program does once.
+void LoadSheet() {
+    SDL_Surface *sheet = LoadTargaImage(TOMO_FONT);
+    FontForScreen(&sheet, screen);
+    if (!sheet) {
+        fprintf(stderr, "no font sheet (%s)\n", TOMO_FONT);
+        exit(1);
+    }
+    SDL_FreeSurface(sheet);
+}
+
+// Best and median milliseconds of LoadSheet.
+void SheetMillis(double *best, double *median) {
+    std::vector<double> t;
+    LoadSheet();
+    for (int i = 0; i < 21; i++) {
+        double t0 = WallNow();
+        LoadSheet();
+        t.push_back((WallNow() - t0) * 1e3);
     }
     std::sort(t.begin(), t.end());
     *best = t.front();
@@ -667,18 +717,25 @@ int RunAll(const std::string &dir) {
         const char *name;
         SDL_Surface *sheet;
     } sheets[] = {{"", font}, {", loaded sheet", original}};
+    const char *const kinds[] = {"page (state 3)", "cyrillic page", "list (state 2)"};
     double best, median;
-    for (int kind = 0; kind < 2; kind++) {
+    for (int kind = 0; kind < 3; kind++) {
         if (kind == 0)
             SetUpPage(dir);
+        else if (kind == 1)
+            SetUpCyrillicPage(dir);
         else
             SetUpList();
         for (const auto &sheet : sheets) {
             FrameMicros(sheet.sheet, &best, &median);
-            std::string label = std::string(kind == 0 ? "page (state 3)" : "list (state 2)") + sheet.name;
+            std::string label = std::string(kinds[kind]) + sheet.name;
             printf("%-28s %8.1f / %8.1f\n", label.c_str(), best, median);
         }
     }
+
+    SheetMillis(&best, &median);
+    printf("\nLoading the font sheet (%d x %d) and its copy for the screen, best / median\n"
+           "of 21, wall-clock milliseconds: %.2f / %.2f\n", original->w, original->h, best, median);
 
     printf("\nPeak RSS of the program (%s) opening one text for the first time\n",
            TOMO_PROGRAM);
@@ -713,6 +770,8 @@ int Frames(const std::string &kind, long n, const std::string &sheet) {
     StartVideo();
     if (kind == "page")
         SetUpPage(testutil::Scratch().str());
+    else if (kind == "cyrillic")
+        SetUpCyrillicPage(testutil::Scratch().str());
     else
         SetUpList();
     DrawFrames(sheet == "loaded" ? original : font, n);
@@ -756,11 +815,16 @@ int main(int argc, char **argv) {
         return Frames(argv[2], atol(argv[3]), argc == 5 ? argv[4] : "");
     if (argc == 3 && std::string(argv[1]) == "--measure") return MeasureOne(argv[2]);
     if (argc == 4 && std::string(argv[1]) == "--cut") return CutText(argv[2], std::string(argv[3]) == "book") < 0;
+    if (argc == 3 && std::string(argv[1]) == "--sheet") {
+        StartVideo();
+        for (long i = atol(argv[2]); i > 0; i--) LoadSheet();
+        return 0;
+    }
     if (argc == 4 && std::string(argv[1]) == "--first-visit") return FirstVisitOnDisplay(argv[2], atoi(argv[3]));
     // absolute, since the program run for the peak RSS starts elsewhere
     char *dir = argc == 2 && argv[1][0] != '-' ? realpath(argv[1], nullptr) : nullptr;
     if (dir != nullptr) return RunAll(dir);
-    fprintf(stderr, "usage: %s DIR | --frames page|list N [loaded] | --measure FILE"
+    fprintf(stderr, "usage: %s DIR | --frames page|cyrillic|list N [loaded] | --sheet N | --measure FILE"
                     " | --cut FILE plain|book | --first-visit FILE RUNS | --peak-rss[-memory] DIR NAME\n",
             argv[0]);
     return 2;

@@ -8,7 +8,9 @@
 
 #include "browser.h"
 
-enum { ENTRY_PATH_SIZE = 2304 };         /* "%s/%s" of curPath and a name */
+/* "%s/%s" of curPath and a name, whole: one that passes PATH_MAX is
+ * reported as a status that cannot be read, never cut to another name. */
+enum { ENTRY_PATH_SIZE = CUR_PATH_SIZE + NAME_SIZE };
 
 int comp(const void *s1, const void *s2)
 {

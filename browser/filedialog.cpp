@@ -9,11 +9,11 @@
 static void WriteName(SDL_Surface *pFont, SDL_Surface *screen, const char *name,
                       int size, int col, int row, int cols)
 {
-    char cells[NAME_SIZE];
+    FontCell cells[NAME_SIZE];
     int n;
 
-    n = TextToCells(name, size < NAME_SIZE ? size : NAME_SIZE, cells);
-    tomo_write(pFont, screen, cells, col, row, n < cols ? n : cols);
+    n = TextToCells(name, size < NAME_SIZE ? size : NAME_SIZE, cells, SheetCells(pFont));
+    tomo_write_cells(pFont, screen, cells, col, row, n < cols ? n : cols);
 }
 
 void FileDialog(SDL_Surface *pFont, SDL_Surface *screen)

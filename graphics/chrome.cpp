@@ -49,11 +49,22 @@ static void green_line(SDL_Surface *screen, int from, int to)
         putpixel(screen, x, STATUS_TOP, c);
 }
 
+/* The cells of a status text: a status line takes at most LINE_BUF_SIZE
+ * bytes, more than its columns whatever the letters. */
+static int status_cells(const char *str, FontCell *cells, int sheet_cells)
+{
+    size_t len = strlen(str);
+
+    return TextToCells(str, len < LINE_BUF_SIZE ? (int)len : LINE_BUF_SIZE, cells, sheet_cells);
+}
+
 void UpdateStatus(SDL_Surface *pFont, SDL_Surface *screen, const char *str)
 {
+    FontCell cells[LINE_BUF_SIZE];
+
     if (!fill_black(screen, STATUS_TOP, SCREEN_H - 1))
         return;
-    tomo_write(pFont, screen, str, 0, STATUS_ROW, (int)strlen(str));
+    tomo_write_cells(pFont, screen, cells, 0, STATUS_ROW, status_cells(str, cells, SheetCells(pFont)));
     green_line(screen, 0, SCREEN_W);
 }
 
@@ -93,35 +104,76 @@ void HighlightRowOne(SDL_Surface *screen)
     }
 }
 
+/* Status cell col blanked, the cell drawn there (none for NULL) and its
+ * part of the green line given back; 0 when the screen took nothing. */
+static int redraw_cell(SDL_Surface *pFont, SDL_Surface *screen, int col, const FontCell *cell)
+{
+    SDL_Rect r;
+
+    r.x = (Sint16)(CELL_W * col + TEXT_LEFT);
+    r.y = (Sint16)STATUS_TOP;
+    r.w = GLYPH_W;
+    r.h = GLYPH_H;
+    if (SDL_FillRect(screen, &r, 0) < 0)
+        return 0;
+    if (cell)
+        tomo_write_cells(pFont, screen, cell, col, STATUS_ROW, 1);
+    green_line(screen, r.x, r.x + GLYPH_W);
+    return 1;
+}
+
+/* Every cell in which the cells of the two texts differ. */
+static void redraw_changed_cells(SDL_Surface *pFont, SDL_Surface *screen,
+                                 const char *shown, const char *str)
+{
+    FontCell was[LINE_BUF_SIZE];
+    FontCell now[LINE_BUF_SIZE];
+    int sheet_cells = SheetCells(pFont);
+    int was_n = status_cells(shown, was, sheet_cells);
+    int now_n = status_cells(str, now, sheet_cells);
+    int col;
+
+    for (col = 0; col < TEXT_COLS && (col < was_n || col < now_n); col++) {
+        if (col < was_n && col < now_n && was[col] == now[col])
+            continue;
+        if (!redraw_cell(pFont, screen, col, col < now_n ? now + col : NULL))
+            return;
+    }
+}
+
 /* The status line as UpdateStatus(str) draws it, on a band that shows
- * UpdateStatus(shown): only the cells whose character differs are blanked,
- * drawn again and given back their part of the green line. A counter that
- * goes up by one step thus costs a glyph or two rather than a whole line. */
+ * UpdateStatus(shown): only the cells that differ are blanked, drawn again
+ * and given back their part of the green line. A counter that goes up by
+ * one step thus costs a glyph or two rather than a whole line. */
 void UpdateStatusChange(SDL_Surface *pFont, SDL_Surface *screen,
                         const char *shown, const char *str)
 {
-    int i;
+    const unsigned char *a = (const unsigned char *)shown;
+    const unsigned char *b = (const unsigned char *)str;
+    unsigned int seen = 0;
     int shown_end = 0;
     int str_end = 0;
-    SDL_Rect cell;
+    FontCell cell;
+    int i;
 
     /* The common start, most of a counter's text, in one plain scan: the
-     * measuring pass redraws its count a few thousand times a second. */
-    for (i = 0; i < TEXT_COLS && str[i] != '\0' && shown[i] == str[i]; i++)
-        ;
-    for (; i < TEXT_COLS && (!shown_end || !str_end); i++) {
-        shown_end = shown_end || shown[i] == '\0';
-        str_end = str_end || str[i] == '\0';
-        if ((shown_end ? 0 : shown[i]) == (str_end ? 0 : str[i]))
+     * measuring pass redraws its count a few thousand times a second. An
+     * ASCII byte is its own cell, a column each, so texts of ASCII are
+     * compared byte by byte; any other letter has them compared by cells.
+     * The byte after the last column is looked at too: a mark there would
+     * change the letter before it. */
+    for (i = 0; i < TEXT_COLS && b[i] != '\0' && a[i] == b[i]; i++)
+        seen |= b[i];
+    for (; seen < 0x80 && i <= TEXT_COLS && (!shown_end || !str_end); i++) {
+        shown_end = shown_end || a[i] == '\0';
+        str_end = str_end || b[i] == '\0';
+        seen = (shown_end ? 0 : a[i]) | (str_end ? 0 : b[i]);
+        cell = (FontCell)(str_end ? 0 : b[i]);
+        if (seen >= 0x80 || i == TEXT_COLS || (shown_end ? 0 : a[i]) == cell)
             continue;
-        cell.x = (Sint16)(CELL_W * i + TEXT_LEFT);
-        cell.y = (Sint16)STATUS_TOP;
-        cell.w = GLYPH_W;
-        cell.h = GLYPH_H;
-        if (SDL_FillRect(screen, &cell, 0) < 0)
+        if (!redraw_cell(pFont, screen, i, str_end ? NULL : &cell))
             return;
-        if (!str_end)
-            tomo_write(pFont, screen, str + i, i, STATUS_ROW, 1);
-        green_line(screen, cell.x, cell.x + GLYPH_W);
     }
+    if (seen >= 0x80)
+        redraw_changed_cells(pFont, screen, shown, str);
 }

@@ -7,7 +7,13 @@
 #ifndef TOMO_TOMO_H
 #define TOMO_TOMO_H
 
+#include <limits.h>
 #include <stdint.h>
+
+/* The longest path the system takes, its NUL included. */
+#ifndef PATH_MAX
+#define PATH_MAX 4096
+#endif
 
 /* Integers shared with SDL's timer thread. They are single 32-bit values,
  * read and written whole without a lock; std::atomic makes that well
@@ -37,8 +43,12 @@ enum {
     TEXT_LEFT = 1,           /* pixel column where text column 0 starts */
     TEXT_COLS = 53,          /* text columns 0..52 */
     TEXT_ROWS = 16,          /* text rows 0..15 */
-    FONT_CELLS = 256,        /* one cell per byte value */
-    PLACEHOLDER_CELL = '?',  /* drawn for a letter the font has no look-alike of */
+    FONT_CELLS = 256,        /* cells in a row of the font sheet; the first
+                                row holds one per byte value */
+    FONT_MAX_CELLS = 65536,  /* cells a FontCell numbers; a sheet's further
+                                ones are never drawn */
+    PLACEHOLDER_CELL = '?',  /* drawn for a letter the font has no look-alike
+                                of, on a sheet without U+FFFD */
 
     PAGE_LINES = 15,         /* rows 0..14 hold the page */
     STATUS_ROW = 15,         /* the status line's text row */
@@ -80,6 +90,9 @@ enum {
     PAGE_STEP = 15,          /* lines per L/R move, entries per L/R move */
     TEXT_STEPS = 100,        /* a volume-button move is this part of the lines */
     MAX_EXTRA_LINES = 10,    /* ceiling of extra_lines_skipped */
+    FONT_PLACES = 3,         /* places the font sheet is looked for in */
+    BUTTON_KEYS = 3,         /* desktop keys that can stand in for a button */
+    WHEEL_STEPS = 3,         /* one-line moves (or entries) per wheel notch */
 
     STATUS_PERIOD_MS = 5000, /* status tick */
     REPEAT_PERIOD_MS = 150,  /* auto-repeat tick */
@@ -117,12 +130,24 @@ enum {
     ROW_AHEAD = 512,         /* bytes a row's cut keeps ahead in the block */
     BOOK_BLOCK_MIN = 2 * ROW_AHEAD, /* smallest block for book rows */
 
-    CUR_PATH_SIZE = 100,     /* curPath and the path composed on a move */
+    /* Paths as long as the system takes; one that would need more is
+     * refused with a line on standard error, never cut short. */
+    CUR_PATH_SIZE = PATH_MAX, /* curPath and the path composed on a move */
     NAME_SIZE = 256,         /* an entry name and its NUL */
-    FILENAME_SIZE = 356,     /* 99 + "/" + 255 + NUL */
-    /* "%s/.%s.tomo" of the longest curPath and name: 99+2+255+5+1 */
-    INFO_FILENAME_SIZE = 362,
+    FILENAME_SIZE = PATH_MAX, /* the picked text's path */
+    /* its index file's; a name that would pass PATH_MAX could not be
+     * opened anyway, and the text is read with the index in memory */
+    INFO_FILENAME_SIZE = PATH_MAX,
     STATUS_SIZE = 53,        /* the status text and its NUL */
+
+    /* Places of texts read with the index in memory: the session keeps
+     * the last few in memory, the desktop's file of places the last
+     * PLACES_KEPT, one line each, whose path may be escaped to twice its
+     * bytes. */
+    SESSION_PLACES = 32,
+    PLACES_KEPT = 4096,
+    PLACE_LINE_SIZE = 2 * PATH_MAX + 64,
+    PLACES_BLOCK_SIZE = 16384, /* bytes of the file read at once */
 
     DIRLIST_INITIAL = 1000,  /* entries of the built-in table */
     DIRLIST_MAX = 32768      /* the table grows by doubling up to this */
@@ -142,7 +167,8 @@ enum {
 enum {
     INDEX_NONE = 0,          /* no offsets: the text could not be measured */
     INDEX_FILE = 1,          /* the index file at info_filename, reused or built */
-    INDEX_MEMORY = 2         /* the index in memory; the place is not kept */
+    INDEX_MEMORY = 2         /* the index in memory; the place is kept by
+                                places.cpp, not beside the text */
 };
 
 /* View states. */
@@ -153,8 +179,13 @@ enum {
     STATE_TEXT = 3           /* viewing filename */
 };
 
-#define TOMO_TITLE "gp2x_tomo - Text Viewer v0.2"
+#define TOMO_VERSION "0.2"  /* also the package's: CMake reads it here */
+#define TOMO_TITLE "gp2x_tomo - Text Viewer v" TOMO_VERSION
+/* The font sheet in the working directory, the console's only place; the
+ * desktop also looks beside the program and in its installed share/tomo. */
 #define TOMO_FONT_PATH "./simplefont.tga"
+#define TOMO_FONT_NAME "simplefont.tga"
+#define TOMO_FONT_INSTALLED "../share/tomo/simplefont.tga" /* from bin/ */
 #define TOMO_MENU_DIR "/usr/gp2x"
 #define TOMO_MENU_PATH "/usr/gp2x/gp2xmenu"
 
@@ -186,6 +217,8 @@ extern char filename[FILENAME_SIZE];     /* the picked file's full path */
 extern char info_filename[INFO_FILENAME_SIZE]; /* its line index file */
 extern char status[STATUS_SIZE];         /* status text; under draw_lock */
 extern int index_kind;                   /* INDEX_*: set by LoadFileInfo for filename */
+extern char places_filename[PATH_MAX];   /* the file of places kept across starts;
+                                            "" for none (the console) */
 
 /* Position in the text (the index file's 32-bit words) */
 extern shared_int num_lines;             /* wrapped lines; 0 without index; timer reads */

@@ -18,7 +18,9 @@ SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
 
 # --- build machine packages ------------------------------------------------
-"$top/tools/need.sh" cmake make pkg-config g++-arm-linux-gnueabi qemu-user googletest
+# (the font and its converter make the BDF that the tests check the sheet,
+# its table and the screen against)
+"$top/tools/need.sh" cmake make pkg-config g++-arm-linux-gnueabi qemu-user googletest xfonts-base pcf2bdf
 
 # --- armel sysroot -----------------------------------------------------------
 # The runtime closure of SDL (its audio, X11 and caca libraries are linked

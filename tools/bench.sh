@@ -6,7 +6,8 @@
 # program's peak memory with the dummy video driver; measuring on a real
 # display (Xvfb) beside the dummy driver, on classic SDL 1.2 and on
 # sdl12-compat, with the bytes presented meanwhile; and the callgrind
-# instruction counts of the measuring pass and of one page and list frame.
+# instruction counts of the measuring pass, of one page (ASCII and
+# Cyrillic) and list frame, and of loading the font sheet.
 # The texts are generated once into $BENCH_TEXTS, else build-bench/texts:
 # on a disk, where syncing an index takes what it takes (a tmpfs syncs
 # nothing).
@@ -132,7 +133,7 @@ done
 # SDL on every glyph).
 echo
 echo "Instructions per frame of render2 (callgrind --toggle-collect='render2*', 100 frames)"
-for kind in page list; do
+for kind in page cyrillic list; do
     for sheet in copy loaded; do
         valgrind --tool=callgrind --toggle-collect='render2*' \
             --callgrind-out-file="$scratch/callgrind.$kind.$sheet" \
@@ -141,3 +142,12 @@ for kind in page list; do
         printf '%-22s %10d\n' "$kind, $sheet sheet" $((total / 100))
     done
 done
+
+# Instructions of loading the font sheet and making its copy for the screen,
+# what the console pays at every start.
+echo
+echo "Instructions of loading the font sheet and its copy (callgrind --toggle-collect='*LoadSheet*', 10 times)"
+valgrind --tool=callgrind --toggle-collect='*LoadSheet*' \
+    --callgrind-out-file="$scratch/callgrind.sheet" "$bench" --sheet 10 2>/dev/null
+total=$(sed -n 's/^totals: *//p' "$scratch/callgrind.sheet")
+printf '%-22s %10d\n' "load and convert" $((total / 10))

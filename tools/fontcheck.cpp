@@ -1,5 +1,7 @@
 // fontcheck: decodes a font sheet Targa with its own small decoder (not the
-// viewer's loader) and checks it against what the viewer needs from it.
+// viewer's loader) and checks it against what the viewer needs from it: a
+// first row of 256 cells laid out as Latin-1, and rows of further cells of
+// the same width below it.
 //
 // usage: fontcheck sheet FILE.tga     the sheet made from the 6x13 font
 //        fontcheck fixture FILE.tga   the sheet made from testdata/placement.bdf
@@ -11,12 +13,13 @@ enum {
   CELL_W = 6,
   CELL_H = 13,
   SHEET_W = CELL_W * 256,
-  SHEET_H = CELL_H,
-  FILE_MAX = 1 << 17
+  MAX_ROWS = 32,
+  FILE_MAX = 1 << 21
 };
 
 static unsigned char file[FILE_MAX];
-static unsigned char rgb[SHEET_H][SHEET_W][3];
+static unsigned char rgb[CELL_H * MAX_ROWS][SHEET_W][3];
+static int sheet_h;
 static unsigned char ink[3];  // the first colour that is not black
 static int failures;
 
@@ -50,7 +53,7 @@ static void Store(long i, int origin, const unsigned char *bgr) {
   int x = (int)(i % SHEET_W);
   int y = (int)(i / SHEET_W);
   if (origin == 0x00)
-    y = SHEET_H - 1 - y;
+    y = sheet_h - 1 - y;
   rgb[y][x][0] = bgr[2];
   rgb[y][x][1] = bgr[1];
   rgb[y][x][2] = bgr[0];
@@ -60,7 +63,7 @@ static void Store(long i, int origin, const unsigned char *bgr) {
 // data must end where the last packet ends.
 static bool DecodePackets(size_t pos, size_t size, int origin) {
   long i = 0;
-  const long total = (long)SHEET_W * SHEET_H;
+  const long total = (long)SHEET_W * sheet_h;
   while (i < total) {
     if (pos >= size)
       return Fail("pixel data ends after %ld of %ld pixels", i, total), false;
@@ -94,8 +97,10 @@ static bool Decode(const char *path) {
     Fail("image type %d, want 10", h[2]);
   if (h[16] != 24)
     Fail("depth %d, want 24", h[16]);
-  if (width != SHEET_W || height != SHEET_H)
-    Fail("size %dx%d, want %dx%d", width, height, SHEET_W, SHEET_H);
+  if (width != SHEET_W || height == 0 || height % CELL_H != 0 || height > CELL_H * MAX_ROWS)
+    Fail("size %dx%d, want %d wide and 1 to %d rows of %d", width, height, SHEET_W,
+         MAX_ROWS, CELL_H);
+  sheet_h = height;
   if (origin != 0x00 && origin != 0x20)
     Fail("pixel order 0x%02x, want 0x00 or 0x20", origin);
   if (failures)
@@ -107,12 +112,15 @@ static bool IsBlack(int x, int y) {
   return rgb[y][x][0] == 0 && rgb[y][x][1] == 0 && rgb[y][x][2] == 0;
 }
 
-static bool IsInk(int c, int x, int y) { return !IsBlack(c * CELL_W + x, y); }
+// Pixel (x, y) of cell c, 256 cells to a row.
+static bool IsInk(int c, int x, int y) {
+  return !IsBlack(c % 256 * CELL_W + x, c / 256 * CELL_H + y);
+}
 
 // Every pixel is either black or one and the same light ink colour.
 static void CheckColours() {
   bool found = false;
-  for (int y = 0; y < SHEET_H; y++) {
+  for (int y = 0; y < sheet_h; y++) {
     for (int x = 0; x < SHEET_W; x++) {
       if (IsBlack(x, y))
         continue;
@@ -225,12 +233,28 @@ static void CheckDistinct() {
         Fail("'%c' and '%c' have the same cell", *a, *b);
 }
 
+// The rows below the first hold the letters of the other alphabets: there
+// must be some, and none of them empty.
+static void CheckLetterRows() {
+  if (sheet_h == CELL_H)
+    Fail("the sheet has no rows of letters below the first");
+  for (int row = 1; row < sheet_h / CELL_H; row++) {
+    int inked = 0;
+    for (int c = row * 256; c < (row + 1) * 256; c++)
+      inked += InkCount(c) > 0;
+    if (inked == 0)
+      Fail("row %d of cells is empty", row);
+  }
+}
+
 struct Dot {
-  int code, x, y;
+  int cell, x, y;
 };
 
 // Where testdata/placement.bdf must put its ink (FONT_ASCENT 11): each entry
-// follows from the glyph's BBX offsets; every other pixel stays black.
+// follows from the glyph's BBX offsets, the glyphs beyond Latin-1 in the
+// cells from 256 on by their code points, not by their order in the font;
+// every other pixel stays black.
 static const Dot kFixtureInk[] = {
     {'A', 1, 11}, {'A', 2, 11}, {'A', 1, 12}, {'A', 2, 12},  // BBX 2 2 1 -2
     {'B', 5, 0},                                             // BBX 1 1 5 10
@@ -239,17 +263,22 @@ static const Dot kFixtureInk[] = {
     {0xE9, 0, 10}, {0xE9, 2, 10},                            // BBX 3 1 0 0
     {0xFF, 0, 12},                                           // BBX 1 1 0 -2
     {'W', 0, 3},  {'W', 5, 3},                               // BBX 10 1 0 7, 2 bytes
+    {256, 4, 12}, {256, 5, 12},                              // U+0104, BBX 2 1 4 -2
+    {257, 0, 7},  {257, 5, 7},                               // U+0141, BBX 6 1 0 3
+    {258, 0, 0},  {258, 0, 1},                               // U+FFFD, BBX 1 2 0 9
 };
 
 static bool ExpectedInk(int c, int x, int y) {
   for (const Dot &d : kFixtureInk)
-    if (d.code == c && d.x == x && d.y == y)
+    if (d.cell == c && d.x == x && d.y == y)
       return true;
   return false;
 }
 
 static void CheckFixture() {
-  for (int c = 0; c < 256; c++)
+  if (sheet_h != 2 * CELL_H)
+    Fail("the sheet has %d pixel rows, want two rows of cells", sheet_h);
+  for (int c = 0; c < 512; c++)
     for (int y = 0; y < CELL_H; y++)
       for (int x = 0; x < CELL_W; x++)
         if (IsInk(c, x, y) != ExpectedInk(c, x, y))
@@ -269,6 +298,7 @@ int main(int argc, char **argv) {
     CheckRanges();
     CheckBaseline();
     CheckDistinct();
+    CheckLetterRows();
   } else {
     CheckFixture();
   }

@@ -1,7 +1,9 @@
 #!/bin/sh
-# run.sh: builds the desktop viewer and starts it in its build folder,
-# where it finds simplefont.tga beside it. Installs only what building it
-# needs; no tests, and warnings do not stop the build.
+# run.sh [PATH]: builds the desktop viewer and starts it from the folder it
+# is run in, with PATH handed on (a folder to list or a text to open), as an
+# installed tomo would start; it finds its font sheet beside itself in
+# build/. Installs only what building it needs; no tests, and warnings do
+# not stop the build.
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/need.sh" g++ cmake make pkg-config libsdl1.2-dev
@@ -11,5 +13,4 @@ if [ -z "$DISPLAY" ] && [ -z "$WAYLAND_DISPLAY" ] && [ -z "$SDL_VIDEODRIVER" ]; 
     echo "run.sh: no display (DISPLAY is not set): start it from an X session" >&2
     exit 1
 fi
-cd "$top/build"
-exec ./tomo
+exec "$top/build/tomo" "$@"

@@ -4,7 +4,7 @@
  * line, line count, then the start offset of every line and the end
  * offset, which is the text's size. Where no index file can be used the
  * text is measured into the index in memory (memindex.cpp) and read the
- * same way; only its place is not kept. */
+ * same way, and its place is kept by places.cpp. */
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -114,17 +114,20 @@ static int FlushWords(FILE *fp)
     return fwrite(word_block, 1, n, fp) == n && fflush(fp) == 0;
 }
 
-/* "%s/.%s.tomo" of the folder and the highlighted entry; a name that does
- * not fit leaves info_filename empty, which no open can find. */
+/* "%s/.%s.tomo" of the text's folder and name, both taken from filename:
+ * the same bytes as from the folder listed and the entry picked, and right
+ * for a text that was given by its path and is on no list. A name that
+ * does not fit leaves info_filename empty, which no open can find. */
 static int FormatInfoName(void)
 {
+    const char *slash = strrchr(filename, '/');
     int n;
 
-    info_filename[0] = '\0';
-    if (!dirlist || top_of_list < 0 || top_of_list >= dirlist_size)
-        return 0;
-    n = snprintf(info_filename, INFO_FILENAME_SIZE, "%s/.%s.tomo", curPath,
-                 dirlist[top_of_list].file);
+    if (slash == NULL)
+        n = snprintf(info_filename, INFO_FILENAME_SIZE, ".%s.tomo", filename);
+    else
+        n = snprintf(info_filename, INFO_FILENAME_SIZE, "%.*s/.%s.tomo", (int)(slash - filename),
+                     filename, slash + 1);
     if (n < 0 || n >= INFO_FILENAME_SIZE) {
         info_filename[0] = '\0';
         return 0;
@@ -380,6 +383,7 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     cur_offset = 0;
     top_of_page_offset = 0;
     index_kind = INDEX_NONE;
+    DropCurrentPlace();
     if (stat(filename, &text_st) != 0 || TooLongForIndex(text_st.st_size))
         return;
     found = ProbeIndex(&text_st, &place);
@@ -387,6 +391,9 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
         index_kind = INDEX_FILE;
         return;
     }
+    /* a text measured anew opens where it was last read without an index */
+    if (found != FOUND_STALE)
+        RecallPlace(&place);
     if (!OpenLineReader(&r, filename, 0, measure_block, MEASURE_BLOCK_SIZE))
         return;
     fp = OpenIndexForBuild(found, &text_st);
@@ -400,6 +407,8 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     num_lines = lines;
     cur_line = KeptLine(place, lines);
     index_kind = fp && FinishIndex(fp, cur_line, lines) ? INDEX_FILE : INDEX_MEMORY;
+    if (index_kind == INDEX_MEMORY)
+        NotePlace(&text_st);
     offset = GetSavedOffset(cur_line);
     if (offset != -1) {
         cur_offset = offset;
@@ -433,6 +442,8 @@ void UpdateInfoFile(void)
     int open_errno;
     FILE *fp;
 
+    if (index_kind == INDEX_MEMORY)
+        KeepPlace();
     if (index_kind != INDEX_FILE)
         return;
     fp = OpenIndex(O_WRONLY, "w", NULL, &open_errno);

@@ -11,7 +11,8 @@ void ViewText(SDL_Surface *pFont, SDL_Surface *screen)
 {
     static char block[PAGE_BLOCK_SIZE];
     char str[LINE_BUF_SIZE];
-    char cells[LINE_BUF_SIZE];
+    FontCell cells[LINE_BUF_SIZE];
+    int sheet_cells = SheetCells(pFont);
     LineReader r;
     int opened;
     int y;
@@ -26,7 +27,8 @@ void ViewText(SDL_Surface *pFont, SDL_Surface *screen)
             ReadWrappedLine(&r, str);
         /* a letter cut by the line's end is drawn byte by byte: nothing of
          * the next line is looked at */
-        tomo_write(pFont, screen, cells, 0, y, TextToCells(str, (int)strlen(str), cells));
+        tomo_write_cells(pFont, screen, cells, 0, y,
+                         TextToCells(str, (int)strlen(str), cells, sheet_cells));
     }
     if (opened) {
         if (LineReaderOffset(&r) <= INT32_MAX)

@@ -4,6 +4,7 @@
 #define TOMO_VIEWER_H
 
 #include <stdio.h>
+#include <sys/stat.h>
 
 #include "tomo.h"
 
@@ -89,6 +90,21 @@ void UpdateInfoFile(void);
 void MemIndexStart(int words);
 void MemIndexAdd(const int64_t *ends, int n);
 int32_t MemIndexOffset(int line);
+
+/* The places of texts read with the index in memory (places.cpp), keyed
+ * by filename. RecallPlace gives the line last kept for it, in this
+ * session or in the file of places: 1, or 0 for none. NotePlace makes the
+ * text just opened the current one, at cur_line; DropCurrentPlace says the
+ * text being opened keeps its place elsewhere. KeepPlace takes cur_line at
+ * every move; StorePlaces writes the file of places when the reader leaves
+ * the text, if its place is not in it yet. ForgetPlaces empties the
+ * session's memory, as at start. */
+int RecallPlace(int32_t *line);
+void NotePlace(const struct stat *text_st);
+void DropCurrentPlace(void);
+void KeepPlace(void);
+void StorePlaces(void);
+void ForgetPlaces(void);
 
 /* Navigation by whole wrapped lines. */
 void MoveDownOneLine(void);

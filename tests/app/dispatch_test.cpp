@@ -139,21 +139,34 @@ INSTANTIATE_TEST_SUITE_P(Folders, PathTest, ::testing::Values(
     PathCase{"/", "..", 1, "/"}, PathCase{"/", "games", 1, "/games"},
     PathCase{"/mnt/sd", "games", 1, "/mnt/sd/games"}));
 
-TEST_F(DispatchTest, FolderWhosePathWouldNotFitIsNotEntered) {
-    std::string base = "/" + std::string(90, 'p');
-    snprintf(curPath, CUR_PATH_SIZE, "%s", base.c_str());
-    MakeList(2, 1);
-    SetEntry(1, "longer-than-nine", 1);
-    HandleButtonDown(BTN_B);
-    EXPECT_EQ(std::string(curPath), base);
-    EXPECT_EQ(state, STATE_LIST);
-
-    SetEntry(1, "eightchr", 1);  // 91 + 1 + 8 = 100 characters: no room for the NUL
-    HandleButtonDown(BTN_B);
-    EXPECT_EQ(std::string(curPath), base);
-    SetEntry(1, "sevench", 1);   // 99 characters fit
-    HandleButtonDown(BTN_B);
-    EXPECT_EQ(std::string(curPath), base + "/sevench");
+// Paths up to the system's PATH_MAX, NUL included; one longer is refused
+// with a line that names it, and nothing moves.
+TEST_F(DispatchTest, APathThatWouldNotFitIsRefusedAloud) {
+    std::string base = "/" + std::string(CUR_PATH_SIZE - 10, 'p');
+    struct { const char *name; int is_dir; bool fits; } cases[] = {
+        {"longer-than-eight", 1, false},
+        {"eightchr", 1, false},   // 4087 + 1 + 8 = PATH_MAX: no room for the NUL
+        {"eightchr", 0, false},
+        {"sevench", 1, true},     // PATH_MAX - 1
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        snprintf(curPath, CUR_PATH_SIZE, "%s", base.c_str());
+        MakeList(2, 1);
+        SetEntry(1, c.name, c.is_dir);
+        state = STATE_LIST;
+        ::testing::internal::CaptureStderr();
+        HandleButtonDown(BTN_B);
+        std::string err = ::testing::internal::GetCapturedStderr();
+        if (c.fits) {
+            EXPECT_EQ(std::string(curPath), base + "/" + c.name);
+            EXPECT_EQ(err, "");
+        } else {
+            EXPECT_EQ(std::string(curPath), base);
+            EXPECT_EQ(state, STATE_LIST);
+            EXPECT_EQ(err, "tomo: path too long: " + base + "/" + c.name + "\n");
+        }
+    }
 }
 
 TEST_F(DispatchTest, EmptyListBActsAsDotDot) {
@@ -200,16 +213,60 @@ TEST_F(DispatchTest, EveryDesktopKeyStandsForItsButton) {
         {SDLK_UP, BTN_UP}, {SDLK_DOWN, BTN_DOWN}, {SDLK_LEFT, BTN_LEFT}, {SDLK_RIGHT, BTN_RIGHT},
         {SDLK_PAGEUP, BTN_L}, {SDLK_PAGEDOWN, BTN_R}, {SDLK_HOME, BTN_LEFT}, {SDLK_END, BTN_RIGHT},
         {SDLK_RETURN, BTN_B}, {SDLK_ESCAPE, BTN_A}, {SDLK_MINUS, BTN_VOL_DOWN},
-        {SDLK_PLUS, BTN_VOL_UP}, {SDLK_EQUALS, BTN_VOL_UP}, {SDLK_F1, -1}, {SDLK_UNKNOWN, -1}};
+        {SDLK_PLUS, BTN_VOL_UP}, {SDLK_EQUALS, BTN_VOL_UP}, {SDLK_SPACE, BTN_R}, {SDLK_q, BTN_A},
+        {SDLK_F1, -1}, {SDLK_UNKNOWN, -1}};
     for (const auto &k : keys) EXPECT_EQ(ButtonForKey(k.key), k.button) << k.key;
-    std::set<int> buttons, keys_seen;
+    struct { int wheel, button; } wheels[] = {
+        {SDL_BUTTON_WHEELUP, BTN_UP}, {SDL_BUTTON_WHEELDOWN, BTN_DOWN}, {SDL_BUTTON_LEFT, -1}, {0, -1}};
+    for (const auto &w : wheels) EXPECT_EQ(ButtonForWheel(w.wheel), w.button) << w.wheel;
+    std::set<int> buttons, keys_seen, wheels_seen;
     for (int i = 0; i < button_map_len; i++) {
         EXPECT_TRUE(buttons.insert(button_map[i].button).second) << "button twice in the map";
-        for (SDLKey key : {button_map[i].key1, button_map[i].key2}) {
+        for (SDLKey key : button_map[i].keys) {
             if (key == SDLK_UNKNOWN) continue;
             EXPECT_TRUE(keys_seen.insert(key).second) << "key twice: " << key;
         }
+        if (button_map[i].wheel != 0) {
+            EXPECT_TRUE(wheels_seen.insert(button_map[i].wheel).second) << "wheel twice";
+        }
     }
+}
+
+// A notch moves three entries and leaves the auto-repeat alone: it has no
+// release that would stop it.
+TEST_F(DispatchTest, AWheelNotchMovesThreeEntriesWithoutARepeat) {
+    MakeList(10, 5);
+    for (int held : {-1, static_cast<int>(BTN_X)}) {
+        repeat_button_pressed = held;
+        HandleWheel(SDL_BUTTON_WHEELDOWN);
+        EXPECT_EQ(top_of_list, 8);
+        HandleWheel(SDL_BUTTON_WHEELDOWN);
+        EXPECT_EQ(top_of_list, 9);
+        HandleWheel(SDL_BUTTON_WHEELUP);
+        EXPECT_EQ(top_of_list, 6);
+        HandleWheel(SDL_BUTTON_LEFT);
+        EXPECT_EQ(top_of_list, 6);
+        EXPECT_EQ(repeat_button_pressed, held);
+        top_of_list = 5;
+    }
+}
+
+TEST_F(DispatchTest, KeysAreNamedAsTheTablesShowThem) {
+    struct { SDLKey key; const char *name; } names[] = {
+        {SDLK_PAGEDOWN, "Page down"}, {SDLK_SPACE, "Space"}, {SDLK_q, "q"}, {SDLK_PLUS, "+"},
+        {SDLK_EQUALS, "="}, {SDLK_ESCAPE, "Escape"}, {SDLK_F1, "key 282"}};
+    char name[32];
+    for (const auto &n : names) {
+        KeyName(n.key, name, sizeof name);
+        EXPECT_STREQ(name, n.name);
+    }
+    char keys[64];
+    DesktopKeys(FindButton(BTN_UP), keys, sizeof keys);
+    EXPECT_STREQ(keys, "Up, k, wheel up");
+    DesktopKeys(FindButton(BTN_R), keys, sizeof keys);
+    EXPECT_STREQ(keys, "Page down, r, Space");
+    DesktopKeys(FindButton(BTN_R), keys, 12);  // cut at a name, never past the buffer
+    EXPECT_STREQ(keys, "Page down");
 }
 
 }  // namespace

@@ -62,16 +62,43 @@ TEST_F(Keyboard, ReturnEntersAFolderAndEscapeLeaves) {
 }
 
 TEST_F(Keyboard, AKeyThatStandsForNoButtonOnlyCostsAFrame) {
-    Outcome run = Play(Script().Key("F5").Key("q").Shot("same").Key("Escape"));
+    Outcome run = Play(Script().Key("F5").Key("w").Shot("same").Key("Escape"));
     EXPECT_EQ(run.exit_code, 0) << run.Summary();
     EXPECT_EQ(session.Rows("same"), ListScreen(session.Root(), {Entry("..", true), Entry("simplefont.tga")}));
     EXPECT_EQ(run.FramesAfterEachEvent(), (std::vector<int>{1, 1, 1, 1, 0}));
 }
 
+// Space pages on as R does and q goes back as A does; a notch of the wheel
+// is three one-line moves in a text and three entries in the list, and
+// starts no repeat (no push while it waits).
+TEST_F(Keyboard, SpaceQAndTheWheelDoWhatADesktopUserExpects) {
+    session.File("book.txt", NumberedText(100));
+    NumberedFiles(9);
+    // "..", book.txt, f01..f09, simplefont.tga
+    Script s;
+    s.Key("Down").Key("Return").Key("Space").Shot("space");
+    s.Wheel(false).Wait(1200).Shot("wheel_down");
+    s.Wheel(true, 2).Shot("wheel_up");
+    s.Key("q").Shot("back");
+    s.Wheel(false, 2).Shot("list_down").Wheel(true).Shot("list_up");
+    s.Key("q");
+
+    Outcome run = PlayToMenu(s);
+
+    EXPECT_EQ(session.Rows("space"), Page(NumberedRows(16, 30), Position(16, 100)));
+    EXPECT_EQ(session.Rows("wheel_down"), Page(NumberedRows(19, 33), Position(19, 100)));
+    EXPECT_EQ(session.Rows("wheel_up"), Page(NumberedRows(13, 27), Position(13, 100)));
+    EXPECT_EQ(session.Rows("back")[1], Entry("..", true));
+    EXPECT_EQ(session.Rows("list_down")[1], Entry(NumberedFile(5)));
+    EXPECT_EQ(session.Rows("list_up")[1], Entry(NumberedFile(2)));
+    EXPECT_EQ(run.Count("push "), 0) << run.Summary();
+    EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got keydown 113") << "q ends the list at once";
+}
+
 TEST_F(Keyboard, TheConsoleFlavourIgnoresKeys) {
     session.Dir("sub");
     Script s;
-    s.Key("Down").Key("End").Key("Return").Key("Escape").Shot("unmoved");
+    s.Key("Down").Key("End").Key("Return").Key("Escape").Wheel(false).Shot("unmoved");
     s.Tap(kA);
 
     flavour = Flavour::Console;

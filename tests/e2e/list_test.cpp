@@ -231,16 +231,37 @@ TEST_P(Browsing, DotDotClimbsToTheRootAndStaysThere) {
     EXPECT_EQ(listings.back(), in_root);
 }
 
-TEST_P(Browsing, AFolderWhosePathWouldNotFitIsNotEntered) {
-    // A start folder of 80 characters: a child of 18 gives a path of 99,
-    // which fits; one of 19 gives 100, which does not.
-    int pad = 80 - static_cast<int>(session.Root().size()) - 1;
-    ASSERT_GT(pad, 0);
-    std::string start(static_cast<size_t>(pad), 'p');
-    session.StartIn(start);
-    std::string fits(18, 'e'), too_long(19, 'r');
-    session.Dir(start + "/" + fits);
-    session.Dir(start + "/" + too_long);
+// A library's folders run deep: their paths pass 150 bytes.
+TEST_P(Browsing, ADeepLibraryFolderIsEnteredAndItsTextRead) {
+    const std::vector<std::string> folders = {
+        "Tolstoy, Leo (1828-1910)",
+        "War and Peace (1869) [translated by Louise and Aylmer Maude, revised]",
+        "Book One - 1805 (Parts One to Three, with notes)"};
+    std::string rel;
+    for (const std::string &f : folders) rel += (rel.empty() ? "" : "/") + f;
+    session.File(session.Dir(rel).substr(session.Root().size() + 1) + "/chapter 01.txt", NumberedText(20));
+    ASSERT_GE(session.Path(rel).size(), 150u);
+    // the start lists "..", Tolstoy..., simplefont.tga; each folder "..", its one entry
+    Script s;
+    for (size_t i = 0; i <= folders.size(); i++) s.Tap(kStickDown).Tap(kB);
+    s.Shot("page").Tap(kA).Shot("folder").Tap(kA);
+
+    Outcome run = PlayToMenu(s);
+
+    EXPECT_EQ(session.Rows("page"), Page(NumberedRows(1, 15), Position(1, 20)));
+    EXPECT_EQ(session.Rows("folder"), ListScreen(session.Path(rel), {Entry("..", true), Entry("chapter 01.txt")}));
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(fs::exists(session.Path(rel) + "/.chapter 01.txt.tomo"));
+}
+
+TEST_P(Browsing, APathLongerThanTheSystemTakesIsRefusedAloud) {
+    // Under a start folder of PATH_MAX - 21 bytes a child of 19 gives a path
+    // of PATH_MAX - 1, which fits; one of 20 gives PATH_MAX, which does not
+    // (the system cannot even tell what it is).
+    session.StartIn(PathOfLength(session.Root(), PATH_MAX - 21).substr(session.Root().size() + 1));
+    std::string fits(19, 'e'), too_long(20, 'r');
+    session.Dir(session.Start().substr(session.Root().size() + 1) + "/" + fits);
+    MakeDeepFolders(session.Start(), too_long);
     // "..", eee..., rrr..., simplefont.tga
     Script s;
     s.Tap(kStickDown, 2).Tap(kB).Shot("refused");
@@ -249,13 +270,13 @@ TEST_P(Browsing, AFolderWhosePathWouldNotFitIsNotEntered) {
 
     Outcome run = PlayToMenu(s);
 
-    ASSERT_EQ(session.Start().size(), 80u);
-    EXPECT_EQ(session.Rows("refused"),
-              ListScreen(session.Start(), {Entry(too_long, true), Entry("simplefont.tga")}));
+    ASSERT_EQ(session.Start().size(), static_cast<size_t>(PATH_MAX - 21));
+    EXPECT_EQ(session.Rows("refused"), ListScreen(session.Start(), {Entry(too_long), Entry("simplefont.tga")}));
     std::string deeper = session.Start() + "/" + fits;
-    ASSERT_EQ(deeper.size(), 99u);
     EXPECT_EQ(session.Rows("entered"), ListScreen(deeper, {Entry("..", true)}));
     EXPECT_EQ(run.Listings().size(), 2u) << "the refused folder is never read";
+    std::string refused = session.Start() + "/" + too_long;
+    EXPECT_EQ(run.err, "Could not stat file " + refused + "...\ntomo: path too long: " + refused + "\n");
 }
 
 TEST_P(Browsing, ANamedPipeIsNotOpened) {

@@ -1,6 +1,7 @@
 // screen.h: reads a saved screenshot of the 320 x 240 RGB 5-6-5 screen back
-// into text, cell by cell, by matching each text cell against the glyphs of
-// the font sheet drawn the way the program draws them.
+// into text, cell by cell: by matching each text cell against the glyphs of
+// the font sheet's first row drawn the way the program draws them, or, for
+// the letters of every alphabet, against the glyphs of the font itself.
 #ifndef TOMO_E2E_SCREEN_H
 #define TOMO_E2E_SCREEN_H
 
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "letters.h"
 #include "surface.h"
 
 namespace e2e {
@@ -28,6 +30,7 @@ constexpr int kStatusTop = 225;
 constexpr uint16_t kBlack = 0x0000;
 constexpr uint16_t kHighlight = 0x0006;  // dark blue bar behind row 1
 constexpr uint16_t kSeparator = 0x0400;  // dark green line over the status row
+constexpr uint16_t kInk = 0xE71C;        // the sheet's light grey, 224,224,224
 constexpr char kUnknown = '\x1a';        // a cell that matches no glyph
 
 // Pixel (x, y) of the glyph top-left of text cell (col, row).
@@ -150,6 +153,42 @@ public:
         return rows;
     }
 
+    // Text row r in UTF-8, read against the glyphs of the font itself
+    // (testutil::ReadBdf), where each cell is expected to show the letter
+    // that `want` has in its column: that letter where the cell holds its
+    // glyph in the sheet's ink, else a blank as a space, else the first
+    // letter of the font whose glyph it holds, else kUnknown. So the row
+    // reads as `want` exactly when every cell is right. Trailing blanks are
+    // dropped, as Row does.
+    std::string Letters(const testutil::InkFont &font, int r, const std::string &want) const {
+        static const testutil::Ink kBlank{};
+        std::vector<long> wanted = testutil::CodePoints(want);
+        int first_row = r == kStatusRow ? 1 : 0;
+        std::string text;
+        for (int c = 0; c < kCols; c++) {
+            Glyph cell = Cell(c, r);
+            long cp = c < static_cast<int>(wanted.size()) ? wanted[static_cast<size_t>(c)] : ' ';
+            auto glyph = font.find(cp);
+            if (Shows(cell, glyph == font.end() ? kBlank : glyph->second, first_row)) {
+                text += testutil::Utf8(cp);
+                continue;
+            }
+            if (Shows(cell, kBlank, first_row)) {
+                text += ' ';
+                continue;
+            }
+            std::string other(1, kUnknown);
+            for (const auto &g : font)
+                if (g.first > ' ' && Shows(cell, g.second, first_row)) {
+                    other = testutil::Utf8(g.first);
+                    break;
+                }
+            text += other;
+        }
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        return text;
+    }
+
     // The bar behind row 1: no black pixel left in pixel rows 15..29.
     bool Highlighted() const { return BandHasNo(15, 29, kBlack); }
     // Pixels of that band that are neither background nor bar: the ink.
@@ -177,6 +216,13 @@ private:
         Uint8 r, g, b;
         SDL_GetRGB(v, s->format, &r, &g, &b);
         return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
+    }
+
+    // The cell holds ink exactly where the glyph has it, from first_row on.
+    static bool Shows(const Glyph &cell, const testutil::Ink &ink, int first_row) {
+        for (int i = first_row * kGlyphW; i < kGlyphW * kGlyphH; i++)
+            if (cell[static_cast<size_t>(i)] != (ink[static_cast<size_t>(i)] ? kInk : kBlack)) return false;
+        return true;
     }
 
     Glyph Cell(int col, int row) const {

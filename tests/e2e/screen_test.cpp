@@ -137,6 +137,36 @@ TEST_F(ScreenReader, ABlankScreenIsAllBlack) {
     EXPECT_FALSE(SaveAndLoad().AllBlack());
 }
 
+// Letters read against a font's own glyphs: Latin A and Greek Alpha share
+// a glyph, so the letter expected in the column is the one read; a cell
+// that shows another letter reads as the first letter of that glyph, a
+// spoilt one as unknown; the status row is compared below the separator.
+TEST_F(ScreenReader, ReadsLettersAgainstTheFontsOwnGlyphs) {
+    testutil::Ink a{}, zhe{};
+    for (int i = 0; i < 78; i += 7) a[static_cast<size_t>(i)] = true;
+    for (int i = 3; i < 78; i += 5) zhe[static_cast<size_t>(i)] = true;
+    zhe[0] = true;  // in the top row, which the separator covers
+    testutil::InkFont font{{'A', a}, {0x391, a}, {0x416, zhe}};
+    auto paint = [this](const testutil::Ink &ink, int col, int row) {
+        for (int i = 0; i < 78; i++)
+            if (ink[static_cast<size_t>(i)]) At(e2e::CellX(col) + i % 6, e2e::CellY(row) + i / 6) = e2e::kInk;
+    };
+    for (int row : {1, 15}) {
+        paint(a, 0, row);
+        paint(zhe, 1, row);
+        paint(a, 3, row);
+        paint(zhe, 5, row);
+    }
+    At(e2e::CellX(5) + 1, e2e::CellY(1) + 12) = 0xFFFF;  // not the ink
+    Highlight();
+    SeparatorLine();
+    Screen s = SaveAndLoad();
+    EXPECT_EQ(s.Letters(font, 1, "ΑЖ ΑЖЖ"), std::string("ΑЖ Α ") + e2e::kUnknown);
+    EXPECT_EQ(s.Letters(font, 1, "ЖA"), std::string("AЖ A ") + e2e::kUnknown);
+    EXPECT_EQ(s.Letters(font, 15, "ΑЖ ΑЖЖ"), "ΑЖ Α Ж");
+    EXPECT_EQ(s.Letters(font, 2, "A"), "");
+}
+
 TEST(ScreenLoad, RefusesAMissingOrWrongSizedFile) {
     testutil::TempDir dir;
     Screen s;

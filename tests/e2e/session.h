@@ -15,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -70,6 +72,11 @@ public:
     }
     Script &KeyDown(const std::string &sym) { return Line("keydown " + sym); }
     Script &KeyUp(const std::string &sym) { return Line("keyup " + sym); }
+    // A notch of the mouse wheel, up or down.
+    Script &Wheel(bool up, int notches = 1) {
+        for (int i = 0; i < notches; i++) Line(up ? "wheel up" : "wheel down");
+        return *this;
+    }
     Script &Quit() { return Line("quit"); }
     Script &Wait(int ms) { return Line("wait " + std::to_string(ms)); }
     Script &Shot(const std::string &name) { return Line("shot " + name + ".bmp"); }
@@ -97,6 +104,9 @@ struct Options {
     // The display to use instead of SDL's dummy driver: DISPLAY is set to
     // it and SDL_VIDEODRIVER left out, as on a desktop.
     std::string display;
+    std::vector<std::string> args;  // the command line after the program's name
+    std::vector<std::string> env;   // "NAME=value", set or replacing the session's own
+    std::string binary;             // run this program instead of the flavour's
 
     Options &Within(int seconds) {
         kill_after_s = seconds;
@@ -198,6 +208,12 @@ inline const Font *ReaderFont() {
     return font.get();
 }
 
+// The glyphs of the font the sheet is made from, read from its BDF.
+inline const InkFont &ReferenceFont() {
+    static const InkFont font = ReadBdf(TOMO_BDF);
+    return font;
+}
+
 // A list row as the file dialog draws it: the "D" mark, then the name in
 // its 51 columns.
 inline std::string Entry(const std::string &name, bool dir = false) {
@@ -249,7 +265,10 @@ public:
     std::string ShotsDir() const { return (meta_.path / "shots").string(); }
 
     std::string Dir(const std::string &rel) {
-        fs::create_directories(Path(rel));
+        if (Path(rel).size() < PATH_MAX)
+            fs::create_directories(Path(rel));
+        else
+            MakeDeepFolders(Root(), rel);
         return Path(rel);
     }
     void File(const std::string &rel, const std::string &bytes = "") { WriteFile(Path(rel), bytes); }
@@ -290,6 +309,18 @@ public:
         return s.Rows(*font);
     }
 
+    // Its 16 text rows in UTF-8, read against the font's own glyphs where
+    // `want` says which letter each cell should show (Screen::Letters).
+    std::vector<std::string> Letters(const std::string &name, const std::vector<std::string> &want) const {
+        Screen s = Shot(name);
+        if (ReferenceFont().empty()) return std::vector<std::string>(kRows, "<no font " TOMO_BDF ">");
+        if (!s.loaded()) return std::vector<std::string>(kRows, "<no shot " + name + ">");
+        std::vector<std::string> rows;
+        for (int r = 0; r < kRows; r++)
+            rows.push_back(s.Letters(ReferenceFont(), r, r < static_cast<int>(want.size()) ? want[static_cast<size_t>(r)] : ""));
+        return rows;
+    }
+
 private:
     std::vector<std::string> Environment(const Options &opt, const std::string &script_path,
                                          const std::string &log_path) const {
@@ -312,6 +343,13 @@ private:
         // tests (sdl12-compat through LD_LIBRARY_PATH) reach the program too
         for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS", "LD_LIBRARY_PATH"})
             if (const char *value = getenv(name)) env.push_back(std::string(name) + "=" + value);
+        for (const std::string &set : opt.env) {
+            std::string name = set.substr(0, set.find('=') + 1);
+            env.erase(std::remove_if(env.begin(), env.end(),
+                                     [&](const std::string &e) { return e.compare(0, name.size(), name) == 0; }),
+                      env.end());
+            env.push_back(set);
+        }
         return env;
     }
 
@@ -319,7 +357,8 @@ private:
     // emulator (TOMO_EMULATOR, such as "qemu-arm -L <sysroot>"), which hands
     // the program its variables through -E: LD_PRELOAD in the emulator's own
     // environment would load the ARM stand-in into the emulator itself.
-    static std::vector<std::string> Command(const std::string &bin, std::vector<std::string> *env) {
+    static std::vector<std::string> Command(const std::string &bin, const std::vector<std::string> &tail,
+                                            std::vector<std::string> *env) {
         std::vector<std::string> args;
         std::istringstream emulator(TOMO_EMULATOR);
         for (std::string word; emulator >> word;) args.push_back(word);
@@ -333,6 +372,7 @@ private:
             *env = own;
         }
         args.push_back(bin);
+        args.insert(args.end(), tail.begin(), tail.end());
         return args;
     }
 
@@ -341,13 +381,21 @@ private:
         // Everything the child needs is made before fork: after it only
         // async-signal-safe calls are allowed.
         std::vector<std::string> env = Environment(opt, script_path, log_path);
-        std::vector<std::string> args = Command(Binary(flavour), &env);
+        std::vector<std::string> args = Command(opt.binary.empty() ? Binary(flavour) : opt.binary, opt.args, &env);
         std::vector<char *> envp, argv;
         for (std::string &e : env) envp.push_back(&e[0]);
         envp.push_back(nullptr);
         for (std::string &a : args) argv.push_back(&a[0]);
         argv.push_back(nullptr);
+        // a start folder deeper than a path may be is reached a folder at a time
         std::string start = start_.string();
+        std::vector<std::string> steps;
+        if (start.size() >= PATH_MAX) {
+            std::stringstream parts(start);
+            for (std::string part; std::getline(parts, part, '/');)
+                if (!part.empty()) steps.push_back(part);
+            start = "/";
+        }
         int out = open((meta_.path / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         int ends[2];
         if (opt.stdout_gone && pipe2(ends, O_CLOEXEC) == 0) {
@@ -364,6 +412,8 @@ private:
         pid_t pid = fork();
         if (pid == 0) {
             if (chdir(start.c_str()) != 0) _exit(126);
+            for (const std::string &step : steps)
+                if (chdir(step.c_str()) != 0) _exit(126);
             dup2(in, 0);
             dup2(out, 1);
             dup2(err, 2);

@@ -68,25 +68,47 @@ TEST_P(Starting, NoVideoModeEndsWithStatusOneAndAMessage) {
 }
 
 // A missing sheet, and anything at its name that is no regular file (a
-// named pipe would stall the open), is one the loader cannot open.
-TEST_P(Starting, AMissingFontSheetIsReportedAndTheProgramRunsWithoutText) {
+// named pipe would stall the open), is one the loader cannot open. The
+// console looks nowhere else and runs without text; the desktop build
+// finds the sheet beside itself, without a word.
+TEST_P(Starting, AMissingFontSheetIsReportedOrFoundBesideTheProgram) {
     Options opt;
     opt.font = false;
     opt.kill_after_s = 20;
+    const bool console = GetParam() == Flavour::Console;
     for (const char *kind : {"missing", "named pipe", "folder"}) {
         SCOPED_TRACE(kind);
         const std::string sheet = session.Path("simplefont.tga");
         fs::remove_all(sheet);
         if (std::string(kind) == "named pipe") session.Fifo("simplefont.tga");
         if (std::string(kind) == "folder") session.Dir("simplefont.tga");
-        Outcome run = PlayToMenu(Script().Shot("no_text").Tap(kStickDown).Shot("moved").Tap(kA), opt);
-        EXPECT_EQ(run.err, "LoadTargaImage: could not open file ./simplefont.tga\n");
+        Outcome run = PlayToMenu(Script().Shot("start").Tap(kStickDown).Shot("moved").Tap(kA), opt);
+        EXPECT_EQ(run.err, console ? "LoadTargaImage: could not open file ./simplefont.tga\n" : "");
         EXPECT_EQ(run.out, std::string("\n\nSorted...\n..\nd\n") + (fs::exists(sheet) ? "simplefont.tga\n" : ""));
-        for (const char *shot : {"no_text", "moved"}) {
-            EXPECT_EQ(session.Rows(shot), std::vector<std::string>(kRows, "")) << shot;
+        std::vector<std::string> entries = {Entry("d", true)};
+        if (fs::exists(sheet)) entries.push_back(Entry("simplefont.tga", std::string(kind) == "folder"));
+        std::vector<std::string> moved = console ? std::vector<std::string>(kRows, "") : ListScreen(session.Root(), entries);
+        EXPECT_EQ(session.Rows("moved"), moved);
+        for (const char *shot : {"start", "moved"})
             EXPECT_TRUE(session.Shot(shot).Highlighted()) << shot << ": the bar is drawn all the same";
-        }
     }
+}
+
+// Where no place holds a sheet, the message names every place looked in.
+TEST_F(DesktopStart, WithoutASheetAnywhereEveryPlaceLookedInIsNamed) {
+    TempDir elsewhere;
+    const std::string bin = elsewhere / "bin";
+    fs::create_directories(bin);
+    fs::copy_file(TOMO_BIN_DESKTOP, bin + "/tomo");
+    flavour = Flavour::Desktop;
+    Options opt;
+    opt.font = false;
+    opt.binary = bin + "/tomo";
+    Outcome run = PlayToMenu(Script().Shot("no_text").Tap(kA), opt);
+    EXPECT_EQ(run.err, "LoadTargaImage: could not open file ./simplefont.tga\n"
+                       "LoadTargaImage: could not open file " + bin + "/simplefont.tga\n"
+                       "LoadTargaImage: could not open file " + bin + "/../share/tomo/simplefont.tga\n");
+    EXPECT_EQ(session.Rows("no_text"), std::vector<std::string>(kRows, ""));
 }
 
 // tomo | head: a standard output whose reader has gone fails the listing's

@@ -45,6 +45,18 @@ SDL_Surface *MakeAlphaSheet(int width) {
     });
 }
 
+// The cells from `first` on that the sheet holds, a screen of them, in
+// text order.
+void DrawCells(SDL_Surface *sheet, SDL_Surface *screen, int first) {
+    PaintBackground(screen);
+    for (int i = 0; i < TEXT_COLS * TEXT_ROWS && first + i < SheetCells(sheet); i++) {
+        FontCell cell = static_cast<FontCell>(first + i);
+        tomo_write_cells(sheet, screen, &cell, i % TEXT_COLS, i / TEXT_COLS, 1);
+    }
+}
+
+// Every glyph of the first row as tomo_write draws bytes, and every cell
+// below it, a screen at a time.
 void ExpectSameGlyphs(SDL_Surface *original, SDL_Surface *copy) {
     SurfaceHolder want{MakeScreen16()}, got{MakeScreen16()};
     ASSERT_NE(want.get(), nullptr);
@@ -52,6 +64,11 @@ void ExpectSameGlyphs(SDL_Surface *original, SDL_Surface *copy) {
     DrawAllGlyphs(original, want.get());
     DrawAllGlyphs(copy, got.get());
     EXPECT_EQ(WrongPixels(got.get(), want.get()), 0);
+    for (int first = FONT_CELLS; first < SheetCells(original); first += TEXT_COLS * TEXT_ROWS) {
+        DrawCells(original, want.get(), first);
+        DrawCells(copy, got.get(), first);
+        EXPECT_EQ(WrongPixels(got.get(), want.get()), 0) << "cells from " << first;
+    }
 }
 
 // A sheet as FontForScreen leaves it for a 16-bit screen, freed at the end;
@@ -140,6 +157,15 @@ const char *const kSteps[] = {
     "a text far longer than the fifty-three columns of one row of the screen",
     "a text far longer than the fifty-three columns of one row of the screen, changed",
     "\xE9\x01\x7F tail",
+    "Cafe",
+    "Cafe\u0301",
+    "a mark after the last column is on the letter in it e",
+    "a mark after the last column is on the letter in it e\u0301",
+    "Глава 1, строк: 100",
+    "Глава 1, строк: 1000",
+    "Cafe\u0301 \x93ok\x94",
+    "Café “ok”",
+    "Caf\xE9 \x93ok\x94 \u2026",
 };
 
 void ExpectChangesMatchWholeRedraws(SDL_Surface *sheet) {

@@ -1,5 +1,7 @@
-// font_test.cpp: where tomo_write puts each glyph cell and what it leaves
-// out, drawn from the synthetic sheet of fontsheet.h.
+// font_test.cpp: where tomo_write and tomo_write_cells put each glyph cell
+// and what they leave out, drawn from the synthetic sheet of fontsheet.h;
+// which cells a sheet holds; and the sheet that ships against the font it
+// is made from.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,7 +9,9 @@
 #include <vector>
 
 #include "graphics.h"
+#include "letters.h"
 #include "sdltest.h"
+#include "targa.h"
 
 namespace {
 
@@ -20,7 +24,8 @@ protected:
     // Paints the expected picture: columns [first, last] of cell c at (col, row).
     void Expect(int col, int row, int c, int first = 0, int last = 5) {
         for (int v = 0; v < 13; v++)
-            for (int u = first; u <= last; u++) want[(15 * row + v) * 320 + 6 * col + 1 + u] = SheetValue(c, u, v);
+            for (int u = first; u <= last; u++)
+                want[(15 * row + v) * 320 + 6 * col + 1 + u] = SheetValue(c % 256, u, 13 * (c / 256) + v);
     }
 
     void CheckScreen() {
@@ -107,7 +112,93 @@ TEST_F(FontTest, CellCutByTheSheetEdgeDrawsItsInnerPart) {
 
 TEST_F(FontTest, MissingSheetDrawsNothing) {
     tomo_write(nullptr, screen.get(), "hello", 0, 0, 5);
+    const FontCell cells[] = {'h', 300};
+    tomo_write_cells(nullptr, screen.get(), cells, 0, 1, 2);
     CheckScreen();
+}
+
+// Cells of the rows below the first come from their row, on the same grid
+// and within the same bounds as the bytes of tomo_write.
+TEST_F(FontTest, CellsComeFromTheirRowOfTheSheet) {
+    SurfaceHolder tall(MakeSheet(1536, 26));
+    const FontCell cells[] = {'A', 256, 300, 511, 0xE9};
+    tomo_write_cells(tall.get(), screen.get(), cells, 48, 15, 5);
+    tomo_write_cells(tall.get(), screen.get(), cells, 50, 2, 5);
+    for (int i = 0; i < 5; i++) Expect(48 + i, 15, cells[i]);
+    for (int i = 0; i < 3; i++) Expect(50 + i, 2, cells[i]);
+    for (int x : {-1, 53}) tomo_write_cells(tall.get(), screen.get(), cells, x, 4, 5);
+    for (int y : {-1, 16}) tomo_write_cells(tall.get(), screen.get(), cells, 0, y, 5);
+    tomo_write_cells(tall.get(), screen.get(), cells, 0, 5, 0);
+    tomo_write_cells(tall.get(), screen.get(), nullptr, 0, 5, -2);
+    CheckScreen();
+}
+
+// The rows below the first count only on a sheet a whole row of cells
+// wide; a sheet of one row, however high, or a narrow one, draws bytes
+// as it always did.
+TEST(SheetCells, AreTheWholeRowsOfAFullWidthSheet) {
+    struct Case {
+        int w, h, cells;
+    } cases[] = {
+        {1536, 13, 256},  {1536, 16, 256},   {1536, 25, 256},   {1536, 26, 512},
+        {1536, 38, 512},  {1536, 169, 3328}, {1537, 39, 768},   {1535, 169, 256},
+        {768, 169, 256},  {6, 13, 256},      {1536, 6, 256},    {1536, 4000, 65536},
+    };
+    for (const Case &c : cases) {
+        SurfaceHolder sheet(SDL_CreateRGBSurface(0, c.w, c.h, 32, 0xFF, 0xFF00, 0xFF0000, 0));
+        ASSERT_NE(sheet.get(), nullptr);
+        EXPECT_EQ(SheetCells(sheet.get()), c.cells) << c.w << " x " << c.h;
+    }
+    EXPECT_EQ(SheetCells(nullptr), 256);
+}
+
+// The sheet as loaded, cell by cell against the glyphs of the BDF fonts:
+// ink where they have ink, in one light colour, black elsewhere.
+class ShippedSheet : public ::testing::Test {
+protected:
+    SurfaceHolder sheet{LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga")};
+
+    bool Shows(int cell, const Ink &ink) const {
+        const Uint32 *px = static_cast<const Uint32 *>(sheet.get()->pixels);
+        for (int v = 0; v < 13; v++)
+            for (int u = 0; u < 6; u++) {
+                Uint32 p = px[(13 * (cell / 256) + v) * sheet.get()->pitch / 4 + 6 * (cell % 256) + u];
+                if (p != (ink[static_cast<size_t>(v * 6 + u)] ? 0xFFE0E0E0u : 0xFF000000u)) return false;
+            }
+        return true;
+    }
+};
+
+TEST_F(ShippedSheet, HoldsTheLettersOfTheTableAndNothingAfterThem) {
+    InkFont font = ReadBdf(TOMO_BDF);
+    ASSERT_NE(sheet.get(), nullptr);
+    ASSERT_FALSE(font.empty()) << TOMO_BDF;
+    const GlyphRun &last = glyph_runs[glyph_run_count - 1];
+    int cells = last.cell + static_cast<int>(last.last - last.first) + 1;
+    EXPECT_EQ(sheet.get()->w, 1536);
+    EXPECT_EQ(sheet.get()->h, 13 * ((cells + 255) / 256));
+    EXPECT_EQ(SheetCells(sheet.get()), sheet.get()->h / 13 * 256);
+    for (int i = 0; i < glyph_run_count; i++)
+        for (long cp = glyph_runs[i].first; cp <= glyph_runs[i].last; cp++)
+            EXPECT_TRUE(Shows(glyph_runs[i].cell + static_cast<int>(cp - glyph_runs[i].first), font[cp]))
+                << std::hex << "U+" << cp;
+    for (int c = cells; c < SheetCells(sheet.get()); c++) EXPECT_TRUE(Shows(c, Ink{})) << "cell " << c;
+}
+
+// The first row is the Latin-1 font's, as it always was: the glyphs of
+// 6x13-ISO8859-1 (the same as the ISO 10646 font's), the control codes,
+// the space and the no-break space blank.
+TEST_F(ShippedSheet, KeepsTheLatin1RowAsItWas) {
+    InkFont latin1 = ReadBdf(TOMO_BDF_LATIN1), font = ReadBdf(TOMO_BDF);
+    ASSERT_NE(sheet.get(), nullptr);
+    ASSERT_FALSE(latin1.empty()) << TOMO_BDF_LATIN1;
+    for (int c = 0; c < 256; c++) {
+        bool drawn = (c > 32 && c < 127) || c > 160;
+        EXPECT_TRUE(Shows(c, drawn ? latin1[c] : Ink{})) << "cell " << c;
+        if (drawn) {
+            EXPECT_EQ(latin1[c], font[c]) << "cell " << c;
+        }
+    }
 }
 
 }  // namespace

@@ -123,8 +123,8 @@ inline std::vector<BookRowModel> BookRows(const std::string &path, int wrap, int
 
 // The cells a row of text takes on the screen.
 inline int DrawnCells(const std::string &s) {
-    std::vector<char> cells(s.size() + 1);
-    return TextToCells(s.data(), static_cast<int>(s.size()), cells.data());
+    std::vector<FontCell> cells(s.size() + 1);
+    return TextToCells(s.data(), static_cast<int>(s.size()), cells.data(), FONT_MAX_CELLS);
 }
 
 // A text made paragraph by paragraph, keeping the offsets of the line

@@ -29,9 +29,11 @@ SDL_Surface *MakeSheetOf(int width, int rows, Uint32 amask, Value value) {
 }
 
 // An opaque sheet of SheetValue pixels. The channels are multiples of the
-// 5-6-5 steps, so the blit's conversion to the screen is exact.
-inline SDL_Surface *MakeSheet(int width) {
-    return MakeSheetOf(width, kSheetRows, 0, [](int x, int y) {
+// 5-6-5 steps, so the blit's conversion to the screen is exact. Below the
+// first row of cells (rows up to 31), cell 256 * k + c shows as
+// SheetValue(c, u, 13 * k + v).
+inline SDL_Surface *MakeSheet(int width, int rows = kSheetRows) {
+    return MakeSheetOf(width, rows, 0, [](int x, int y) {
         Uint16 v = SheetValue(x / 6, x % 6, y);
         Uint32 r = (v >> 11) << 3, g = ((v >> 5) & 63) << 2, b = (v & 31) << 3;
         return r | g << 8 | b << 16;

@@ -5,10 +5,16 @@
 #ifndef TOMO_TESTUTIL_H
 #define TOMO_TESTUTIL_H
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -61,6 +67,36 @@ inline std::string ReadFile(const std::string &path) {
     while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
     fclose(f);
     return bytes;
+}
+
+// base followed by "/"-separated folder names of `fill` (200 bytes at
+// most each), to exactly `length` bytes: a path as deep as a test needs.
+inline std::string PathOfLength(std::string base, size_t length, char fill = 'd') {
+    while (base.size() + 1 < length) {
+        size_t room = length - base.size() - 1;  // after the "/"
+        size_t part = std::min<size_t>(200, room);
+        if (room > part && room - part == 1) part--;  // never leave room for a bare "/"
+        base += "/" + std::string(part, fill);
+    }
+    return base;
+}
+
+// The folders of rel ("a/b/c") under base, each made from an open handle
+// of the one before, so that their paths may pass PATH_MAX.
+inline bool MakeDeepFolders(const std::string &base, const std::string &rel) {
+    int at = open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::stringstream parts(rel);
+    std::string part;
+    while (at >= 0 && std::getline(parts, part, '/')) {
+        if (part.empty()) continue;
+        mkdirat(at, part.c_str(), 0755);
+        int next = openat(at, part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        close(at);
+        at = next;
+    }
+    if (at < 0) return false;
+    close(at);
+    return true;
 }
 
 // prefix and k in `digits` digits: "f01", "zz0999".

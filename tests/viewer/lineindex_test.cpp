@@ -329,14 +329,16 @@ TEST_F(LineIndex, TheTextItselfAtTheIndexNameIsNeverWritten) {
     }
 }
 
-TEST_F(LineIndex, FolderThatCannotHoldAnIndex) {
+// The index's name is made from the text's path, whatever the list shows
+// (a text given by its path is on no list).
+TEST_F(LineIndex, TheIndexIsNamedAfterTheTextsPathNotTheList) {
     Pick("t.txt", "abc\n");
-    // the folder part is a file, which no index can be made in, root or not
-    PickPath(dir / "t.txt", "t.txt");
+    PickPath("/elsewhere", "other.txt");
     snprintf(filename, sizeof filename, "%s", (dir / "t.txt").c_str());
     Load();
-    ExpectInMemory("abc\n");
-    EXPECT_EQ(ReadFile(dir / "t.txt"), "abc\n");
+    EXPECT_EQ(IndexPath(), dir / ".t.txt.tomo");
+    EXPECT_EQ(index_kind, INDEX_FILE);
+    EXPECT_EQ(ReadWords(dir / ".t.txt.tomo"), ModelIndex("abc\n"));
 }
 
 TEST_F(LineIndex, ReadOnlyFolder) {
@@ -359,18 +361,28 @@ TEST_F(LineIndex, NameTooLongForAnIndexStillViews) {
     EXPECT_STREQ(str, "abc");
 }
 
-TEST_F(LineIndex, LongestPathFitsTheIndexName) {
-    std::string folder = dir.str();
-    while (folder.size() < CUR_PATH_SIZE - 1) folder += "/" + std::string(std::min<size_t>(50, CUR_PATH_SIZE - 2 - folder.size()), 'd');
-    ASSERT_EQ(folder.size(), static_cast<size_t>(CUR_PATH_SIZE - 1));
-    fs::create_directories(folder);
-    std::string name(NAME_SIZE - 1, 'n');
-    WriteFile(folder + "/" + name, "abc\n");
-    PickPath(folder, name);
-    Load();
-    EXPECT_EQ(strlen(info_filename), static_cast<size_t>(INFO_FILENAME_SIZE - 1));
-    EXPECT_EQ(IndexPath(), folder + "/." + name + ".tomo");
-    ExpectInMemory("abc\n");
+// "/.NAME.tomo" for "/NAME": the index's path is the text's and 6 bytes.
+// It is made while it fits PATH_MAX; one byte longer, the text is read with
+// the index in memory.
+TEST_F(LineIndex, TheLongestPathsKeepAnIndexWhileItsNameFits) {
+    const std::string name(200, 'n');
+    for (size_t over : {0, 1}) {
+        SCOPED_TRACE(over);
+        const size_t text_path = PATH_MAX - 7 + over;
+        std::string folder = PathOfLength(dir / (over ? "b" : "a"), text_path - 1 - name.size());
+        ASSERT_EQ(folder.size() + 1 + name.size(), text_path);
+        fs::create_directories(folder);
+        ASSERT_TRUE(WriteFile(folder + "/" + name, "abc\n"));
+        PickPath(folder, name);
+        Load();
+        if (over) {
+            EXPECT_EQ(IndexPath(), "");
+            ExpectInMemory("abc\n");
+        } else {
+            EXPECT_EQ(IndexPath().size(), static_cast<size_t>(PATH_MAX - 1));
+            EXPECT_EQ(ReadWords(folder + "/." + name + ".tomo"), ModelIndex("abc\n"));
+        }
+    }
 }
 
 TEST_F(LineIndex, TextOfTwoGigabytesIsViewedWithoutIndex) {

@@ -7,8 +7,9 @@
 # second window keys are pressed for over 10 seconds while the status tick
 # draws and presents from its own thread; each window is closed at the end.
 # Usage: xwindow_test.sh TOMO-DESKTOP STANDIN.so FONT RGB565CMP XCLOSE [PICTURES-DIR]
-# With PICTURES-DIR, the list, a page and the help line of the second
-# window are saved there, as a reader sees them.
+# With PICTURES-DIR, the list, a page, a Russian page, a page of a Windows
+# text and the help line of the second window are saved there, as a reader
+# sees them.
 set -euo pipefail
 tomo=$1 standin=$2 font=$3 cmp=$4 xclose=$5 pictures=${6:-}
 
@@ -29,6 +30,14 @@ mkdir -p "$tree/books/old" "$frames" "$shots"
 cp "$font" "$tree/simplefont.tga"
 printf 'Buy milk.\nCall the shop about the lamp.\n' > "$tree/books/notes.txt"
 printf 'An older draft.\n' > "$tree/books/ALPHA.TXT"
+# Tolstoy in Russian (UTF-8), and in Constance Garnett's English as it is
+# commonly found: Windows-1252, its apostrophes and dashes in 0x91..0x97
+printf '%s\n\n' "Анна Каренина" "Мне отмщение, и аз воздам." \
+    "Все счастливые семьи похожи друг на друга, каждая несчастливая семья несчастлива по-своему." \
+    "Всё смешалось в доме Облонских. Жена узнала, что муж был в связи с бывшею в их доме француженкою-гувернанткой, и объявила мужу, что не может жить с ним в одном доме." \
+    > "$tree/books/Анна Каренина.txt"
+printf '%b' 'Stepan Arkadyevitch sighed, wiped his face, and with\na subdued tread walked out of the room. "Matvey says\nshe will come round; but how? I don\x92t see the least\nchance of it. Ah, oh, how horrible it is! And how\nvulgarly she shouted," he said to himself,\nremembering her shriek and the words\x97"scoundrel"\nand "mistress."\n\nStepan Arkadyevitch was fond of a joke: "And maybe\nshe will come round! That\x92s a good expression,\n\x91_come round,_\x92" he thought. "I must repeat that."\n\n"You won\x92t dine at home?" said Matvey, seeing him\noff. "That\x92s as it happens. But here\x92s for the\nhousekeeping," he said. "That\x92ll be enough."\n' \
+    > "$tree/books/anna-karenina.txt"
 awk 'BEGIN {
     s[0] = "The lamp burned low while the rain kept on at the window."
     s[1] = "Nobody in the house had slept since the letter came,"
@@ -39,14 +48,21 @@ awk 'BEGIN {
         for (j = 0; j < 6; j++) printf "%s ", s[(i + j) % 4]
         printf "\n\n" } }' > "$tree/books/story.txt"
 
-# key name for xdotool, key name for the stand-in, picture after it
+# key name for xdotool, key name for the stand-in, picture after it; the
+# folder books/ lists "..", ALPHA.TXT, anna-karenina.txt, notes.txt, old,
+# story.txt, "Анна Каренина.txt"
 steps=(
     "Down Down -"
     "Return Return -"
     "Down Down -"
     "Down Down list"
-    "Down Down -"
-    "Down Down -"
+    "Return Return windows"
+    "Escape Escape -"
+    "End End -"
+    "Return Return russian"
+    "Escape Escape -"
+    "End End -"
+    "Up Up -"
     "Return Return page"
     "Next PageDown page2"
     "End End end"
@@ -64,7 +80,7 @@ printf 'wait 10500\nshot help.bmp\nquit\n' >> "$script"
 (cd "$tree" && env LD_PRELOAD="$standin" SDL_VIDEODRIVER=dummy TOMO_SCALE=1 TOMO_STANDIN_SCRIPT="$script" \
     TOMO_STANDIN_OUT="$frames" TOMO_STANDIN_LOG="$work/standin.log" "$tomo" > /dev/null) \
     || fail "the stand-in session failed"
-rm -f "$tree/books/.story.txt.tomo"
+rm -f "$tree"/books/.*.tomo
 for f in "$frames"/*.bmp; do convert "$f" -depth 8 "rgb:${f%.bmp}.rgb"; done
 
 # --- the real window ---------------------------------------------------------
@@ -154,7 +170,7 @@ close_window() {
     tomo_pid=""
     [ "$status" = 0 ] || fail "tomo exited with $status after the window was closed"
     echo "scale $scale: window closed, tomo exited 0"
-    rm -f "$tree/books/.story.txt.tomo"
+    rm -f "$tree"/books/.*.tomo
 }
 
 # --- scale 1, asked for --------------------------------------------------------
@@ -191,7 +207,7 @@ echo "help line frame identical"
 
 if [ -n "$pictures" ]; then
     mkdir -p "$pictures"
-    for name in list page help; do
+    for name in list page russian windows help; do
         convert "$shots/$name.xwd" "$pictures/$name.png"
     done
 fi

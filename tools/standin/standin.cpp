@@ -14,7 +14,8 @@
 //                            slowread:SUFFIX:MS: every read of that file
 //                            takes MS milliseconds more, a slow card)
 //
-// Steps: press N, release N, hold N MS, keydown SYM, keyup SYM, quit,
+// Steps: press N, release N, hold N MS, keydown SYM, keyup SYM, wheel up,
+// wheel down (a notch: the mouse button's press and release at once), quit,
 // wait MS, shot NAME, flipshots PREFIX (a shot PREFIX-1.bmp, -2, ... at
 // every present of the main thread until the program next asks for
 // events, such as the progress shown while a text is measured).
@@ -147,7 +148,7 @@ bool FromProgram(const void *ret) {
 
 // ---- Script ---------------------------------------------------------------
 
-enum StepKind { PRESS, RELEASE, KEYDOWN, KEYUP, QUIT, WAIT, SHOT, FLIPSHOTS };
+enum StepKind { PRESS, RELEASE, KEYDOWN, KEYUP, WHEEL, QUIT, WAIT, SHOT, FLIPSHOTS };
 
 struct Step {
     StepKind kind;
@@ -216,6 +217,10 @@ void ParseLine(const std::string &raw, int line_no, std::vector<Step> *steps) {
     }
     if ((verb == "keydown" || verb == "keyup") && b.empty() && ParseKey(a, &n)) {
         steps->push_back(Step{verb == "keydown" ? KEYDOWN : KEYUP, n, verb + " " + a});
+        return;
+    }
+    if (verb == "wheel" && (a == "up" || a == "down") && b.empty()) {
+        steps->push_back(Step{WHEEL, a == "up" ? SDL_BUTTON_WHEELUP : SDL_BUTTON_WHEELDOWN, "wheel " + a});
         return;
     }
     if (verb == "quit" && a.empty()) {
@@ -330,6 +335,18 @@ void PushKey(int sym, bool down) {
     Push(&e);
 }
 
+// As a window system sends a notch of the wheel: a press and a release.
+void PushWheel(int button) {
+    for (Uint8 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+        SDL_Event e;
+        memset(&e, 0, sizeof e);
+        e.type = type;
+        e.button.button = static_cast<Uint8>(button);
+        e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        Push(&e);
+    }
+}
+
 void SaveShot(const std::string &name) {
     OwnWork own;
     std::string path = out_dir + "/" + name;
@@ -353,6 +370,7 @@ bool Perform(const Step &s, long now) {
     case RELEASE: PushButton(s.value, false); return true;
     case KEYDOWN: PushKey(s.value, true); return true;
     case KEYUP:   PushKey(s.value, false); return true;
+    case WHEEL:   PushWheel(s.value); return true;
     case QUIT: {
         SDL_Event e;
         memset(&e, 0, sizeof e);
@@ -404,6 +422,10 @@ std::string Describe(const SDL_Event &e, bool script_press) {
         return "keydown " + std::to_string(e.key.keysym.sym);
     case SDL_KEYUP:
         return "keyup " + std::to_string(e.key.keysym.sym);
+    case SDL_MOUSEBUTTONDOWN:
+        return "mousedown " + std::to_string(e.button.button);
+    case SDL_MOUSEBUTTONUP:
+        return "mouseup " + std::to_string(e.button.button);
     case SDL_QUIT:
         return "quit";
     default:
