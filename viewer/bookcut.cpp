@@ -44,7 +44,7 @@ static int LetterCells(const unsigned char *p, int n)
     }
     len = LetterAt((const char *)p, n, &cells);
     if (len == 2)
-        two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)] = (signed char)(2);
+        two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)] = (signed char)(cells + 1);
     return cells * 16 + len;
 }
 
