@@ -300,6 +300,28 @@ TEST_P(Browsing, AHeldStickMovesOncePerDeliveredPress) {
     EXPECT_EQ(session.Rows("after_hold")[1], F(moves));
 }
 
+// Presses made faster than the frames are all acted on, in their order,
+// and the drain before a jump keeps those that follow it.
+TEST_P(Browsing, PressesTypedAheadAreAllActedOn) {
+    NumberedFiles(38);
+    // 40 entries: "..", f01..f38, simplefont.tga
+    Script s;
+    s.Ahead(Script().Tap(kStickDown, 5)).Shot("down5");
+    s.Ahead(Script().Tap(kR, 2).Tap(kStickUp)).Shot("r2_up");
+    s.Ahead(Script().Tap(kStickRight).Tap(kL).Tap(kStickLeft).Tap(kX, 2)).Shot("jumped");
+    s.Tap(kA);
+
+    Outcome run = PlayToMenu(s);
+
+    EXPECT_EQ(session.Rows("down5")[1], F(5)) << run.Summary();
+    EXPECT_EQ(session.Rows("r2_up")[1], F(34));
+    EXPECT_EQ(session.Rows("jumped")[1], F(2));
+    EXPECT_EQ(run.Count("got press "), 5 + 3 + 5 + 1);
+    std::vector<int> frames = run.FramesAfterEachEvent();
+    frames.pop_back();
+    EXPECT_EQ(frames, std::vector<int>(frames.size(), 1)) << "a frame for each event";
+}
+
 // Unreadable folders need a user that permissions apply to.
 class Unprivileged : public Browsing {
 protected:

@@ -108,6 +108,29 @@ TEST_P(Reading, LeavesForTheListAndReopensAtTheSavedLine) {
               std::string("\x02\0\0\0\x03\0\0\0\0\0\0\0\x04\0\0\0\x08\0\0\0\x0e\0\0\0", 24));
 }
 
+// Presses made faster than the frames are all acted on, in their order:
+// moves, the jumps (whose drain keeps what follows them), and the way back
+// to the list and into the text again.
+TEST_P(Reading, PressesTypedAheadAreAllActedOn) {
+    session.File("book.txt", NumberedText(300));
+    // the list: "..", book.txt, simplefont.tga
+    Script s;
+    Open(s, 1);
+    s.Ahead(Script().Tap(kStickDown, 5)).Shot("down5");
+    s.Ahead(Script().Tap(kR, 3)).Shot("r3");
+    s.Ahead(Script().Tap(kStickRight).Tap(kY, 2).Tap(kStickLeft).Tap(kR)).Shot("jumped");
+    s.Ahead(Script().Tap(kA).Tap(kStickDown).Tap(kB)).Shot("reopened");
+    s.Tap(kA).Tap(kA);
+
+    Outcome run = PlayToMenu(s);
+
+    EXPECT_EQ(session.Rows("down5"), Page(NumberedRows(6, 20), Position(6, 300))) << run.Summary();
+    EXPECT_EQ(session.Rows("r3"), Page(NumberedRows(51, 65), Position(51, 300)));
+    EXPECT_EQ(session.Rows("jumped"), Page(NumberedRows(16, 30), Position(16, 300)));
+    EXPECT_EQ(session.Rows("reopened"), session.Rows("jumped")) << "at its saved line";
+    EXPECT_EQ(ReadWords(Index("book.txt"))[0], 15);
+}
+
 TEST_F(ReadingOnConsole, WrapsLongLinesAtTheLastSpaceAndTakesBothLineEnds) {
     const std::string digits53 = "01234567890123456789012345678901234567890123456789012";
     std::string spaced53;
@@ -329,6 +352,27 @@ TEST_F(ReadingOnConsole, AHeldButtonScrollsFasterAndFaster) {
     EXPECT_EQ(session.Rows("held"), Page(NumberedRows(top, top + 14), Position(top, 3000)))
         << run.Summary();
     EXPECT_EQ(ReadWords(Index("long.txt")).at(0), moved);
+}
+
+// A release typed ahead of other presses: the repeats of the held button
+// end with it, whatever is queued behind it, and the presses behind it
+// (back to the list, two entries down) are all acted on.
+TEST_F(ReadingOnConsole, ARepeatStopsAtItsReleaseAndWhatFollowsItIsKept) {
+    session.File("long.txt", NumberedText(3000));
+    // the list: "..", long.txt, simplefont.tga
+    Script s;
+    Open(s, 1);
+    s.Press(kX).Wait(2500).Ahead(Script().Release(kX).Tap(kA).Tap(kStickDown, 2)).Wait(600).Shot("after");
+    s.Tap(kA);
+
+    Outcome run = PlayToMenu(s, Options().Within(120));
+
+    int release = run.Index("got release 14");
+    ASSERT_GE(release, 0) << run.Summary();
+    EXPECT_EQ(run.Index("got repeat 14", release), -1) << "no repeat outlives the release\n" << run.Summary();
+    ASSERT_GE(run.Delivered(kX), 4) << run.Summary();
+    EXPECT_EQ(session.Rows("after")[1], Entry("simplefont.tga")) << run.Summary();
+    EXPECT_EQ(ReadWords(Index("long.txt"))[0], HeldMove(run, kX)) << "the place of the last repeat before it";
 }
 
 // A text that changed since its index was made is measured again and
