@@ -300,9 +300,17 @@ public:
         return run;
     }
 
-    // What the stand-in has logged so far in the named run, which may
-    // still be going on.
-    std::vector<LogLine> LogOf(const std::string &run) const { return ReadLog(RunFile(run, "log")); }
+    // Waits, up to `seconds`, until the named run, which another thread
+    // plays, has logged a line beginning with text `nth` times; false when
+    // it has not.
+    bool AwaitLog(const std::string &run, const std::string &text, int nth = 1, int seconds = 30) const {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (!LogReached(RunFile(run, "log"), text, nth)) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
 
     // A screenshot the script took, read back.
     Screen Shot(const std::string &name) const {
