@@ -94,43 +94,20 @@ TEST_F(Replacing, OnlyAFreeNameOrARegularFileOfOneNameIsReplaced) {
     }
 }
 
-// A temporary file that a killed writer left is no one's: taken over and
-// emptied by the next writer, or removed by ClearReplacement. One that
-// another writer holds is neither.
-TEST_F(Replacing, WhatAKilledWriterLeftIsTakenOverAndAHeldOneIsLeftAlone) {
-    ASSERT_TRUE(WriteFile(tmp, "half an index"));
-    ASSERT_EQ(BeginReplacement(&w, path.c_str()), 1);
-    EXPECT_EQ(ReadFile(tmp), "");
-    Replacement second;
-    EXPECT_EQ(BeginReplacement(&second, path.c_str()), 0) << "one writer at a time";
-    ClearReplacement(path.c_str());
-    EXPECT_TRUE(fs::exists(tmp)) << "not while it is written";
-    AbandonReplacement(&w);
-    EXPECT_FALSE(fs::exists(tmp));
-    EXPECT_FALSE(fs::exists(path));
-
-    ASSERT_TRUE(WriteFile(tmp, "half an index"));
+// A temporary file that another writer holds is neither taken nor removed;
+// once no one holds it, it is (a killed writer's lock goes with it).
+TEST_F(Replacing, ATemporaryFileAnotherWriterHoldsIsLeftToIt) {
     {
         LockedFile other(tmp);
         ASSERT_TRUE(other.held());
+        ASSERT_TRUE(WriteFile(tmp, "half an index"));
         EXPECT_EQ(BeginReplacement(&w, path.c_str()), 0);
         ClearReplacement(path.c_str());
         EXPECT_EQ(ReadFile(tmp), "half an index");
     }
     ClearReplacement(path.c_str());
     EXPECT_FALSE(fs::exists(tmp));
-    ClearReplacement(path.c_str());  // nothing there: nothing happens
     EXPECT_FALSE(fs::exists(path));
-}
-
-// The lock goes with the file: once one writer has put its file in place,
-// the next can begin at once.
-TEST_F(Replacing, TheNextWriterBeginsOnceTheFirstIsDone) {
-    ASSERT_EQ(BeginReplacement(&w, path.c_str()), 1);
-    ASSERT_EQ(CommitReplacement(&w, path.c_str()), 1);
-    EXPECT_EQ(CommitReplacement(&w, path.c_str()), 0) << "a replacement is put in place once";
-    EXPECT_EQ(Replace("again"), 1);
-    EXPECT_EQ(ReadFile(path), "again");
 }
 
 // A name whose last part leaves no room for ".new" gets a temporary name

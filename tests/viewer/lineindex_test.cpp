@@ -218,27 +218,6 @@ struct MidMeasure {
     }
 };
 
-// A changed text is measured into a new file beside the index; the old
-// index, with the reader's place, stays at its name until the new one is
-// complete, whatever the pass was stopped by.
-TEST_F(LineIndex, TheOldIndexStaysUntilTheNewOneIsComplete) {
-    Pick("t.txt", NumberedText(120));
-    std::vector<int32_t> old = ModelIndex(NumberedText(120), 50);
-    WriteFile(dir / ".t.txt.tomo", Words(old));
-    const std::string text = NumberedText(250);
-    WriteFile(filename, text);
-    MidMeasure m;
-    m.look = [&] {
-        EXPECT_EQ(ReadWords(IndexPath()), old);
-        EXPECT_TRUE(fs::exists(IndexPath() + ".new"));
-    };
-    LoadFileInfo(&MidMeasure::Progress, &m);
-    EXPECT_EQ(m.looks, 2);
-    EXPECT_EQ(cur_line, 50);
-    EXPECT_EQ(ReadWords(IndexPath()), ModelIndex(text, 50));
-    EXPECT_FALSE(fs::exists(IndexPath() + ".new"));
-}
-
 // What a killed pass left beside the index is never read: the next pass
 // takes it over, and a visit that reuses the index removes it.
 TEST_F(LineIndex, WhatAKilledPassLeftIsTakenOverOrRemoved) {
