@@ -28,7 +28,7 @@ enum ButtonAction {
 enum RepeatRule {
     KEEPS_REPEAT,   /* leaves repeat_button_pressed as it is */
     REPEATS,        /* held, it is pressed again and again, faster and faster */
-    CANCELS_REPEAT  /* stops any repeat and drops the queue before it acts */
+    CANCELS_REPEAT  /* stops any repeat and drops its queued presses before it acts */
 };
 
 /* One row of the button map: a console button and the desktop keys and
@@ -63,8 +63,8 @@ int PickFile(const char *name);
 
 /* Dispatch of one button-down; returns 1 when the program must end. */
 int HandleButtonDown(int button);
-/* A button-up: cancel the auto-repeat and drop the queue. Returns 1 when
- * a window-close request was among the dropped events. */
+/* A button-up: cancel the auto-repeat and drop the repeats it posted that
+ * are still queued. Returns 1 when a window-close request is queued. */
 int HandleButtonUp(void);
 /* A notch of the mouse wheel: WHEEL_STEPS moves of its button, which
  * neither starts nor stops the auto-repeat. */

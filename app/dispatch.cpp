@@ -166,7 +166,7 @@ void HandleWheel(int wheel)
 }
 
 /* The press's own move, then the repeat as the button map says: a jump
- * stops the repeat and drops what is queued before it moves. */
+ * stops the repeat and drops the presses it queued before it moves. */
 int HandleButtonDown(int button)
 {
     const ButtonMapEntry *b = FindButton(button);

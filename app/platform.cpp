@@ -216,9 +216,19 @@ void UnlockDrawing(void)
     SDL_mutexV(draw_lock);
 }
 
+/* A press the auto-repeat tick posted for a button that is no longer
+ * held: the tick read the button just before a release or another press
+ * was handled, and posted after that event's drain. */
+static int IsStaleRepeat(const SDL_Event *e)
+{
+    return e->type == SDL_JOYBUTTONDOWN && e->jbutton.which == POSTED_REPEAT_JOYSTICK
+           && e->jbutton.button != repeat_button_pressed;
+}
+
 /* Xlib is not thread-safe, and the status tick presents from the timer
  * thread: the window system is read under the drawing lock. A failing
- * queue is polled again, never read stale. */
+ * queue is polled again, never read stale. A repeat that outlived its
+ * button is dropped here, without a frame, like those a drain drops. */
 void WaitForEvent(SDL_Event *event)
 {
     int n;
@@ -228,9 +238,10 @@ void WaitForEvent(SDL_Event *event)
         SDL_PumpEvents();
         n = SDL_PeepEvents(event, 1, SDL_GETEVENT, SDL_ALLEVENTS);
         UnlockDrawing();
-        if (n == 1)
+        if (n == 1 && !IsStaleRepeat(event))
             return;
-        SDL_Delay(EVENT_POLL_MS);
+        if (n != 1)
+            SDL_Delay(EVENT_POLL_MS);
     }
 }
 
@@ -241,14 +252,28 @@ void SkipQueuedEvent(void)
     SDL_PollEvent(&event);
 }
 
+/* SDL 1.2 cannot take some events off its queue and leave the others, so
+ * the whole queue is taken and all but the posted repeats are put back,
+ * in their order, at its end. A press the tick posts meanwhile lands
+ * ahead of them; its button is no longer held, so WaitForEvent drops it. */
 int DrainEvents(void)
 {
-    SDL_Event e_tmp;
+    SDL_Event queued[EVENT_QUEUE_SIZE];
+    int n = SDL_PeepEvents(queued, EVENT_QUEUE_SIZE, SDL_GETEVENT, SDL_ALLEVENTS);
+    int kept = 0;
     int quit_seen = 0;
+    int i;
 
-    while (SDL_PeepEvents(&e_tmp, 1, SDL_GETEVENT, SDL_ALLEVENTS) == 1)
-        if (e_tmp.type == SDL_QUIT)
+    for (i = 0; i < n; i++) {
+        if (queued[i].type == SDL_QUIT)
             quit_seen = 1;
+        if (queued[i].type == SDL_JOYBUTTONDOWN
+            && queued[i].jbutton.which == POSTED_REPEAT_JOYSTICK)
+            continue;
+        queued[kept++] = queued[i];
+    }
+    if (kept > 0)
+        SDL_PeepEvents(queued, kept, SDL_ADDEVENT, 0);
     if (quit_seen)
         quit_requested = 1;
     return quit_seen;
@@ -262,7 +287,7 @@ void PostButtonPress(int button)
 
     memset(&e, 0, sizeof e);
     e.type = SDL_JOYBUTTONDOWN;
-    e.jbutton.which = 0;
+    e.jbutton.which = POSTED_REPEAT_JOYSTICK;
     e.jbutton.button = (Uint8)(button & 0xFF);
     e.jbutton.state = SDL_PRESSED;
     SDL_PushEvent(&e);

@@ -60,14 +60,17 @@ void LockDrawing(void);
 void UnlockDrawing(void);
 
 /* Blocks until the next event, as SDL_WaitEvent does, but reads the window
- * system under the drawing lock. */
+ * system under the drawing lock, and passes over a posted repeat of a
+ * button that is no longer held (repeat_button_pressed). */
 void WaitForEvent(SDL_Event *event);
 /* Drops the event that is first in the queue, if any. */
 void SkipQueuedEvent(void);
-/* Drops every queued event; returns 1 (and sets quit_requested) when a
- * window-close request was among them. */
+/* Drops the queued presses that PostButtonPress posted; every other event
+ * stays queued, in its order. Returns 1 (and sets quit_requested) when a
+ * window-close request is among them. */
 int DrainEvents(void);
-/* Queues a press of a joystick button, as the button itself would. */
+/* Queues a press of a joystick button, as the button itself would, marked
+ * as posted (jbutton.which is POSTED_REPEAT_JOYSTICK). */
 void PostButtonPress(int button);
 
 /* The status tick and the auto-repeat tick on SDL's timer thread; a timer

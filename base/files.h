@@ -1,7 +1,6 @@
 /* files.h: opening the program's own files (a text, its line index, the
  * font sheet) only when they are regular files, and writing a file anew
- * under a temporary name that replaces it whole once complete. No SDL
- * here. */
+ * so that its name never leads to a half-written one. No SDL here. */
 #ifndef TOMO_FILES_H
 #define TOMO_FILES_H
 
@@ -19,23 +18,30 @@
  * a regular file was there. */
 FILE *OpenRegularFile(const char *path, int flags, const char *mode, struct stat *st);
 
-/* A file written anew beside the one it replaces, at path + ".new", and
- * renamed over it when complete: a reader finds the old file or the new
- * one, never half of either. The temporary file is locked (flock) while it
- * is written, so two programs never write it at once. */
+/* A file written anew under a temporary name beside path (path + ".new",
+ * hidden wherever path is) and put in place whole by a rename. Whoever
+ * writes it holds a lock on it, so that one program at a time does; a
+ * temporary file left by a killed program is no one's, and is taken over
+ * by the next. */
 typedef struct replacement {
-    FILE *fp;                /* the temporary file, open for writing */
-    char tmp[PATH_MAX];      /* its path */
+    FILE *fp;               /* the temporary file, empty when begun; NULL once done */
+    char tmp[PATH_MAX];     /* its name */
 } Replacement;
 
-/* 1: w->fp open on path + ".new", empty and ours; 0: it cannot be made, or
- * another program is writing it. */
+/* 1 with w->fp open on the temporary file, which is this program's own:
+ * a regular file of one name, never a link, taken over (emptied) when a
+ * killed program left it; 0 when it cannot be made or another program is
+ * writing it at this moment. */
 int BeginReplacement(Replacement *w, const char *path);
-/* Flushes and syncs the temporary file and renames it over path, if path
- * is free or a regular file of one name; 1 on success. Closes it either
- * way (and removes it on failure). */
+/* Flushes and syncs the temporary file and renames it over path, only
+ * when path is free or a regular file of one name (never a link, a
+ * folder, a pipe, a second name of another file); 1 when path now holds
+ * it. On 0 the temporary file is gone and path is as it was. Closes. */
 int CommitReplacement(Replacement *w, const char *path);
-/* Removes the temporary file and closes it. */
+/* Removes the temporary file (while it is still ours) and closes. */
 void AbandonReplacement(Replacement *w);
+/* Removes a temporary file of path that a killed program left, unless
+ * another program is writing it; nothing else is touched. */
+void ClearReplacement(const char *path);
 
 #endif

@@ -86,13 +86,20 @@ static void SetName(DirListElements *e, const char *name)
     e->isADir = 0;
 }
 
+/* Room for one more name beside the place kept for "..", which is added
+ * last, whatever the names: it is the only way out of the folder. */
+static int HasRoom(void)
+{
+    return listcnt + 1 < dirlist_size || GrowDirlist();
+}
+
 /* The name only; its status is read once the table is final, so that
  * names pushed out again cost no stat and report nothing. */
 static void AddEntry(const char *name, int *heaped)
 {
     int i;
 
-    if (!*heaped && (listcnt < dirlist_size || GrowDirlist())) {
+    if (!*heaped && HasRoom()) {
         SetName(&dirlist[listcnt++], name);
         return;
     }
@@ -112,9 +119,6 @@ static void StatEntry(DirListElements *e)
     char path[ENTRY_PATH_SIZE];
     struct stat t_stat_info;
 
-    /* ".." is no entry of the folder's own and is a folder by definition */
-    if (strcmp(e->file, "..") == 0)
-        return;
     snprintf(path, sizeof path, "%s/%s", curPath, e->file);
     if (stat(path, &t_stat_info) != 0)
         fprintf(stderr, "Could not stat file %s...\n", path);
@@ -136,9 +140,6 @@ void CreateSortedFilelist(void)
     if (dir == NULL)
         return;
 
-    strcpy(dirlist[0].file, "..");
-    dirlist[0].isADir = 1;
-    listcnt = 1;
     while ((ent = readdir(dir)) != NULL) {
         if (ent->d_name[0] == '.')
             continue;
@@ -147,6 +148,9 @@ void CreateSortedFilelist(void)
     closedir(dir);
     for (i = 0; i < listcnt; i++)
         StatEntry(&dirlist[i]);
+    strcpy(dirlist[listcnt].file, "..");
+    dirlist[listcnt].isADir = 1;
+    listcnt++;
 
     qsort(dirlist, (size_t)listcnt, sizeof(DirListElements), comp);
     printf("\n\nSorted...\n");

@@ -23,13 +23,15 @@ namespace {
 
 using namespace testutil;
 
-// What the reuse check is to decide, read straight from the words.
-bool Passes(const std::vector<int32_t> &index, size_t text_size) {
+// What the reuse check is to decide, read straight from the bytes: a
+// complete index of its count, whose end offset is the text's size.
+bool Passes(const std::string &bytes, size_t text_size) {
+    const std::vector<int32_t> index = WordsOf(bytes);
     if (index.size() < 2) return false;
     int64_t count = index[1];
     if (count < 0 || count > static_cast<int64_t>(text_size)) return false;
     size_t end_word = static_cast<size_t>(count) + INDEX_HEADER_WORDS;
-    return index.size() > end_word && index[end_word] == static_cast<int32_t>(text_size);
+    return bytes.size() == (end_word + 1) * INDEX_WORD_SIZE && index[end_word] == static_cast<int32_t>(text_size);
 }
 
 void Move(uint8_t m) {
@@ -104,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     top_of_page_offset = 6789;
 
     const std::vector<int32_t> old = WordsOf(index);
-    bool reused = Passes(old, text.size());
+    bool reused = Passes(index, text.size());
     LoadFileInfo(nullptr, nullptr);
     std::vector<int32_t> offs = ModelOffsets(text);
     std::string kept = ReadFile(index_path);

@@ -96,6 +96,11 @@ enum {
 
     STATUS_PERIOD_MS = 5000, /* status tick */
     REPEAT_PERIOD_MS = 150,  /* auto-repeat tick */
+    /* jbutton.which of the presses the auto-repeat tick posts, so that a
+     * drain can tell them from a person's: only joystick 0 is opened, and
+     * SDL sends events of opened joysticks alone */
+    POSTED_REPEAT_JOYSTICK = 255,
+    EVENT_QUEUE_SIZE = 128,  /* SDL 1.2 queues at most this many events */
     PROGRESS_EVERY = 100,    /* lines between progress messages */
     DISPLAY_FRAME_MS = 30,   /* about one frame of a display: the measuring
                                 pass presents its progress no oftener */
@@ -236,6 +241,6 @@ extern struct _SDL_TimerID *theTimer;    /* status tick, every STATUS_PERIOD_MS 
 extern struct _SDL_TimerID *buttonRepeatTimer; /* auto-repeat, every REPEAT_PERIOD_MS */
 extern SDL_mutex *draw_lock;             /* one frame or one status tick at a time */
 extern shared_int closing;               /* 1 once shut-down began; ticks draw nothing */
-extern int quit_requested;               /* a drain dropped a window close; main thread only */
+extern int quit_requested;               /* a drain met a window close; main thread only */
 
 #endif

@@ -2,15 +2,18 @@
  * measured once; later visits reuse the offsets and open at the saved line
  * without reading the text. Layout, in little-endian 32-bit words: saved
  * line, line count, then the start offset of every line and the end
- * offset, which is the text's size. Where no index file can be used the
- * text is measured into the index in memory (memindex.cpp) and read the
- * same way, and its place is kept by places.cpp. */
+ * offset, which is the text's size. A new index is written beside its name
+ * and renamed over it only when complete, so that a kill, a power loss or
+ * a second program measuring the same text never leaves a wrong one there,
+ * and the old index, with the reader's place, stays until then. Where no
+ * index file can be used the text is measured into the index in memory
+ * (memindex.cpp) and read the same way, and its place is kept by
+ * places.cpp. */
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "files.h"
 #include "viewer.h"
@@ -40,12 +43,12 @@ static int32_t UnpackWord(const unsigned char *in)
     return (int32_t)u;
 }
 
-/* The index file as a stream, only when its name leads to a regular file
- * of its own: not through a symbolic link, and with no other name (a hard
- * link there is someone else's file, which the index's writes would
- * overwrite). O_NONBLOCK keeps a named pipe planted at that name from
+/* The index file at path as a stream, only when that name leads to a
+ * regular file of its own: not through a symbolic link, and with no other
+ * name (a hard link there is someone else's file, which the index's writes
+ * would overwrite). O_NONBLOCK keeps a named pipe planted at that name from
  * stalling the open. Anything else fails with *open_errno 0. */
-static FILE *OpenIndex(int flags, const char *mode, struct stat *st,
+static FILE *OpenIndex(const char *path, int flags, const char *mode, struct stat *st,
                        int *open_errno)
 {
     struct stat own;
@@ -54,9 +57,9 @@ static FILE *OpenIndex(int flags, const char *mode, struct stat *st,
     *open_errno = ENOENT;
     if (!st)
         st = &own;
-    if (info_filename[0] == '\0')
+    if (path[0] == '\0')
         return NULL;
-    fp = OpenRegularFile(info_filename, flags | O_NOFOLLOW, mode, st);
+    fp = OpenRegularFile(path, flags | O_NOFOLLOW, mode, st);
     *open_errno = fp ? 0 : errno;
     if (fp && st->st_nlink != 1) {
         fclose(fp);
@@ -149,24 +152,35 @@ static int ShownLine(int32_t saved, int32_t count)
     return saved >= 0 && saved < count;
 }
 
-/* Takes the position from an index that still describes the text: its
- * count is readable and the end offset after the last line equals the
- * text's size. An index cut short, never finished or left from before an
- * edit fails this and is measured again. Two header words and one offset
- * are read, whatever the size of the index. */
-static int ReuseIndex(FILE *fp, int64_t text_size)
+/* An index that still describes the text: its count is readable, the
+ * file holds exactly the header, an offset for every line and the end
+ * offset, and that end offset equals the text's size. An index cut short,
+ * never finished or left from before an edit fails this and is measured
+ * again. Two header words and one offset are read, whatever the size of
+ * the index; *saved and *count are its header. */
+static int DescribesText(FILE *fp, int64_t index_size, int64_t text_size,
+                         int32_t *saved, int32_t *count)
+{
+    int32_t end;
+
+    if (!ReadWordAt(fp, 0, saved) || !ReadWordAt(fp, INDEX_COUNT_WORD, count))
+        return 0;
+    /* every line takes at least one byte */
+    if (*count < 0 || *count > text_size)
+        return 0;
+    if (index_size != ((int64_t)*count + INDEX_HEADER_WORDS + 1) * INDEX_WORD_SIZE)
+        return 0;
+    return ReadWordAt(fp, (int64_t)*count + INDEX_HEADER_WORDS, &end) && end == text_size;
+}
+
+/* Takes the position from an index that describes the text. */
+static int ReuseIndex(FILE *fp, int64_t index_size, int64_t text_size)
 {
     int32_t saved;
     int32_t count;
-    int32_t end;
     int32_t offset;
 
-    if (!ReadWordAt(fp, 0, &saved) || !ReadWordAt(fp, INDEX_COUNT_WORD, &count))
-        return 0;
-    /* every line takes at least one byte */
-    if (count < 0 || count > text_size)
-        return 0;
-    if (!ReadWordAt(fp, (int64_t)count + INDEX_HEADER_WORDS, &end) || end != text_size)
+    if (!DescribesText(fp, index_size, text_size, &saved, &count))
         return 0;
     if (!ShownLine(saved, count))
         saved = 0;
@@ -223,12 +237,8 @@ static int32_t KeptLine(int32_t place, int32_t lines)
     return place < lines ? place : lines - 1;
 }
 
-/* The header goes in last, after every offset is on the disk: a file left
- * unfinished keeps count 0, whose end offset (that of line 0) is 0 and
- * so fails the reuse check for every text but an empty one. Any wrong
- * count points at a word other than the end offset, the only one that
- * equals the text's size. The header itself needs no sync: if it is lost,
- * the text is measured again. */
+/* The header goes in last, over the count 0 that stood for it while the
+ * offsets were written. */
 static int WriteHeader(FILE *fp, int32_t saved, int32_t lines)
 {
     unsigned char bytes[INDEX_HEADER_WORDS * INDEX_WORD_SIZE];
@@ -242,29 +252,13 @@ static int WriteHeader(FILE *fp, int32_t saved, int32_t lines)
     return fflush(fp) == 0;
 }
 
-/* Empties an index that cannot be completed, so that it can never pass for
- * a finished one (and should even that fail, its count word is still 0,
- * which the reuse check rejects). Closed first, so that nothing still
- * buffered lands after the truncation. */
-static void DropIndex(FILE **fp)
-{
-    int fd = dup(fileno(*fp));
-
-    fclose(*fp);
-    *fp = NULL;
-    if (fd >= 0 && ftruncate(fd, 0) == 0)
-        fsync(fd);
-    if (fd >= 0)
-        close(fd);
-}
-
 /* Cuts the whole text through r (open at offset 0) into the index in
- * memory and, while it takes the writes, into *fp (empty, positioned at
- * 0; dropped and set NULL once a write fails, as on a full card). Returns
- * the line count, or -1 for a text that grew past 2 GiB while it was read.
- * Lines come in batches of PROGRESS_EVERY, so a full batch is exactly the
- * moment for a progress message. */
-static int32_t Measure(LineReader *r, FILE **fp, ProgressFunc progress, void *ctx)
+ * memory and, while it takes the writes, into the new index file of w
+ * (empty; abandoned once a write fails, as on a full card, which leaves
+ * w->fp NULL). Returns the line count, or -1 for a text that grew past
+ * 2 GiB while it was read. Lines come in batches of PROGRESS_EVERY, so a
+ * full batch is exactly the moment for a progress message. */
+static int32_t Measure(LineReader *r, Replacement *w, ProgressFunc progress, void *ctx)
 {
     int64_t ends[PROGRESS_EVERY];
     int32_t lines = 0;
@@ -273,8 +267,8 @@ static int32_t Measure(LineReader *r, FILE **fp, ProgressFunc progress, void *ct
     word_fill = 0;
     MemIndexStart(MEM_INDEX_WORDS);
     /* saved line 0, count 0 until the end, offset of line 0 */
-    if (*fp && !(PutWord(*fp, 0) && PutWord(*fp, 0) && PutWord(*fp, 0)))
-        DropIndex(fp);
+    if (w->fp && !(PutWord(w->fp, 0) && PutWord(w->fp, 0) && PutWord(w->fp, 0)))
+        AbandonReplacement(w);
     while (n == PROGRESS_EVERY) {
         n = ReadLineEnds(r, ends, PROGRESS_EVERY);
         /* a text that grew past 2 GiB while it was read; offsets rise, so
@@ -282,8 +276,8 @@ static int32_t Measure(LineReader *r, FILE **fp, ProgressFunc progress, void *ct
         if (n > 0 && (ends[n - 1] > INT32_MAX || lines > INT32_MAX - n))
             return -1;
         MemIndexAdd(ends, n);
-        if (*fp && !PutWords(*fp, ends, n))
-            DropIndex(fp);
+        if (w->fp && !PutWords(w->fp, ends, n))
+            AbandonReplacement(w);
         lines += n;
         if (n == PROGRESS_EVERY)
             ReportProgress(lines, progress, ctx);
@@ -291,14 +285,13 @@ static int32_t Measure(LineReader *r, FILE **fp, ProgressFunc progress, void *ct
     return lines;
 }
 
-/* 1 when the measured index is complete on the disk with its header. */
-static int FinishIndex(FILE *fp, int32_t saved, int32_t lines)
+/* 1 when the measured index, complete with its header, is in place at
+ * path; else the new file is gone and path is as it was. */
+static int FinishIndex(Replacement *w, const char *path, int32_t saved, int32_t lines)
 {
-    if (FlushWords(fp) && fsync(fileno(fp)) == 0 && WriteHeader(fp, saved, lines)) {
-        fclose(fp);
-        return 1;
-    }
-    DropIndex(&fp);
+    if (FlushWords(w->fp) && WriteHeader(w->fp, saved, lines))
+        return CommitReplacement(w, path);
+    AbandonReplacement(w);
     return 0;
 }
 
@@ -310,11 +303,11 @@ enum {
     FOUND_OTHER              /* anything that must not be written */
 };
 
-/* Looks at the index name: an index that still describes the text sets the
- * position (ReuseIndex); a stale one gives the reader's old place. The
- * text itself, a second name of a file, a link, a folder, a pipe, a name
- * too long or one that cannot be read are all FOUND_OTHER. */
-static int ProbeIndex(const struct stat *text_st, int32_t *place)
+/* Looks at the index name path: an index that still describes the text
+ * sets the position (ReuseIndex); a stale one gives the reader's old
+ * place. The text itself, a second name of a file, a link, a folder, a
+ * pipe, a name too long or one that cannot be read are all FOUND_OTHER. */
+static int ProbeIndex(const char *path, const struct stat *text_st, int32_t *place)
 {
     struct stat index_st;
     int open_errno;
@@ -322,14 +315,12 @@ static int ProbeIndex(const struct stat *text_st, int32_t *place)
     FILE *fp;
 
     *place = 0;
-    if (!FormatInfoName())
-        return FOUND_OTHER;
-    fp = OpenIndex(O_RDONLY, "r", &index_st, &open_errno);
+    fp = OpenIndex(path, O_RDONLY, "r", &index_st, &open_errno);
     if (!fp)
         return open_errno == ENOENT ? FOUND_NOTHING : FOUND_OTHER;
     if (SameFile(&index_st, text_st)) {
         found = FOUND_OTHER;
-    } else if (ReuseIndex(fp, text_st->st_size)) {
+    } else if (ReuseIndex(fp, index_st.st_size, text_st->st_size)) {
         found = FOUND_INDEX;
     } else {
         *place = OldPlace(fp);
@@ -339,26 +330,25 @@ static int ProbeIndex(const struct stat *text_st, int32_t *place)
     return found;
 }
 
-/* The index to measure into: a new one, or the stale regular file at
- * that name emptied. NULL when there is to be no index file. */
-static FILE *OpenIndexForBuild(int found, const struct stat *text_st)
+/* Whether path now holds a complete index of the text of lines lines: one
+ * that another program, which held the new index while this one measured
+ * into memory, has put in place meanwhile. */
+static int FinishedMeanwhile(const char *path, const struct stat *text_st, int32_t lines)
 {
     struct stat index_st;
     int open_errno;
-    FILE *fp;
+    int32_t saved;
+    int32_t count;
+    int found;
+    FILE *fp = OpenIndex(path, O_RDONLY, "r", &index_st, &open_errno);
 
-    if (found == FOUND_NOTHING)
-        return OpenIndex(O_WRONLY | O_CREAT | O_EXCL, "w", &index_st, &open_errno);
-    if (found != FOUND_STALE)
-        return NULL;
-    fp = OpenIndex(O_WRONLY, "w", &index_st, &open_errno);
     if (!fp)
-        return NULL;
-    if (SameFile(&index_st, text_st) || ftruncate(fileno(fp), 0) != 0) {
-        fclose(fp);
-        return NULL;
-    }
-    return fp;
+        return 0;
+    found = !SameFile(&index_st, text_st)
+            && DescribesText(fp, index_st.st_size, text_st->st_size, &saved, &count)
+            && count == lines;
+    fclose(fp);
+    return found;
 }
 
 /* 32-bit offsets cannot describe a text of 2 GiB or more. A 32-bit off_t
@@ -368,15 +358,46 @@ static int TooLongForIndex(int64_t size)
     return size > INT32_MAX;
 }
 
+/* Measures the text into memory and, unless something that must not be
+ * written is at the index name path, into a new index file put in place
+ * there with the reader's place. Another program writing that index at
+ * the same time keeps it: this one measures into memory alone, and takes
+ * the index file if the other one has put it in place by the end. Returns
+ * the index the moves use, or INDEX_NONE for a text that could not be
+ * read whole; num_lines and cur_line are set. */
+static int BuildIndex(const char *path, int found, int32_t place, const struct stat *text_st,
+                      ProgressFunc progress, void *ctx)
+{
+    LineReader r;
+    Replacement w;
+    int32_t lines;
+    int began;
+
+    if (!OpenLineReader(&r, filename, 0, measure_block, MEASURE_BLOCK_SIZE))
+        return INDEX_NONE;
+    w.fp = NULL;
+    began = found != FOUND_OTHER && BeginReplacement(&w, path);
+    lines = Measure(&r, &w, progress, ctx);
+    CloseLineReader(&r);
+    if (lines < 0) {
+        AbandonReplacement(&w);
+        return INDEX_NONE;
+    }
+    num_lines = lines;
+    cur_line = KeptLine(place, lines);
+    if (w.fp && FinishIndex(&w, path, cur_line, lines))
+        return INDEX_FILE;
+    if (!began && found != FOUND_OTHER && FinishedMeanwhile(path, text_st, lines))
+        return INDEX_FILE;
+    return INDEX_MEMORY;
+}
+
 void LoadFileInfo(ProgressFunc progress, void *ctx)
 {
     struct stat text_st;
-    int32_t place;
-    int32_t lines;
+    int32_t place = 0;
     int32_t offset;
-    int found;
-    LineReader r;
-    FILE *fp;
+    int found = FOUND_OTHER;
 
     num_lines = 0;
     cur_line = 0;
@@ -386,27 +407,19 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     DropCurrentPlace();
     if (stat(filename, &text_st) != 0 || TooLongForIndex(text_st.st_size))
         return;
-    found = ProbeIndex(&text_st, &place);
+    if (FormatInfoName())
+        found = ProbeIndex(info_filename, &text_st, &place);
     if (found == FOUND_INDEX) {
+        ClearReplacement(info_filename);
         index_kind = INDEX_FILE;
         return;
     }
     /* a text measured anew opens where it was last read without an index */
     if (found != FOUND_STALE)
         RecallPlace(&place);
-    if (!OpenLineReader(&r, filename, 0, measure_block, MEASURE_BLOCK_SIZE))
+    index_kind = BuildIndex(info_filename, found, place, &text_st, progress, ctx);
+    if (index_kind == INDEX_NONE)
         return;
-    fp = OpenIndexForBuild(found, &text_st);
-    lines = Measure(&r, &fp, progress, ctx);
-    CloseLineReader(&r);
-    if (lines < 0) {
-        if (fp)
-            DropIndex(&fp);
-        return;
-    }
-    num_lines = lines;
-    cur_line = KeptLine(place, lines);
-    index_kind = fp && FinishIndex(fp, cur_line, lines) ? INDEX_FILE : INDEX_MEMORY;
     if (index_kind == INDEX_MEMORY)
         NotePlace(&text_st);
     offset = GetSavedOffset(cur_line);
@@ -427,7 +440,7 @@ int32_t GetSavedOffset(int line)
         return line == -1 ? (int32_t)num_lines : MemIndexOffset(line);
     if (index_kind != INDEX_FILE)
         return -1;
-    fp = OpenIndex(O_RDONLY, "r", NULL, &open_errno);
+    fp = OpenIndex(info_filename, O_RDONLY, "r", NULL, &open_errno);
     if (!fp)
         return -1;
     if (!ReadWordAt(fp, (int64_t)line + INDEX_HEADER_WORDS, &l))
@@ -446,7 +459,7 @@ void UpdateInfoFile(void)
         KeepPlace();
     if (index_kind != INDEX_FILE)
         return;
-    fp = OpenIndex(O_WRONLY, "w", NULL, &open_errno);
+    fp = OpenIndex(info_filename, O_WRONLY, "w", NULL, &open_errno);
     if (!fp)
         return;
     /* fdopen never truncates: only the saved line at byte 0 changes */

@@ -117,6 +117,7 @@ static std::vector<TickResult> HoldFor(int button, int ticks) {
         int posted = -1;
         while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_ALLEVENTS) == 1) {
             EXPECT_EQ(e.type, SDL_JOYBUTTONDOWN);
+            EXPECT_EQ(e.jbutton.which, POSTED_REPEAT_JOYSTICK) << "marked as posted";
             EXPECT_EQ(posted, -1) << "two presses in one tick";
             posted = e.jbutton.button;
         }

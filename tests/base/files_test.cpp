@@ -1,12 +1,11 @@
-// files_test.cpp: a file replaced whole through a temporary file: what it
-// replaces and what it leaves alone, a temporary file left by a program
-// that was killed, and two programs at once.
+// files_test.cpp: writing a file anew beside its name: what may be at the
+// temporary name and at the name itself, the lock that keeps a second
+// writer off, and what a killed writer leaves behind.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <functional>
+#include <string>
 
 #include "files.h"
 #include "testutil.h"
@@ -15,67 +14,113 @@ using namespace testutil;
 
 namespace {
 
-struct AtPath {
-    const char *what;
-    std::function<void(const std::string &path, const std::string &other)> make;
-    bool replaced;
+class Replacing : public ::testing::Test {
+protected:
+    TempDir dir;
+    const std::string path = dir / ".t.txt.tomo";
+    const std::string tmp = path + ".new";
+    const std::string precious = dir / "precious";
+    Replacement w{};
+
+    void SetUp() override { ASSERT_TRUE(WriteFile(precious, "keep me")); }
+    void TearDown() override { AbandonReplacement(&w); }
+
+    // Writes bytes as the new file and puts it in place.
+    int Replace(const std::string &bytes) {
+        if (!BeginReplacement(&w, path.c_str())) return -1;
+        fwrite(bytes.data(), 1, bytes.size(), w.fp);
+        return CommitReplacement(&w, path.c_str());
+    }
 };
 
-class Replacing : public ::testing::TestWithParam<AtPath> {};
+struct Planted {
+    const char *what;
+    std::function<void(const std::string &name, const std::string &precious)> make;
+};
 
-TEST_P(Replacing, OnlyAFileOfOneNameOrNothingIsReplaced) {
-    TempDir dir;
-    const std::string path = dir / "state", other = dir / "other";
-    WriteFile(other, "someone else's\n");
-    GetParam().make(path, other);
-    Replacement w;
-    ASSERT_EQ(BeginReplacement(&w, path.c_str()), 1);
-    EXPECT_EQ(std::string(w.tmp), path + ".new");
-    fputs("new\n", w.fp);
-    EXPECT_EQ(CommitReplacement(&w, path.c_str()), GetParam().replaced ? 1 : 0);
-    EXPECT_EQ(w.fp, nullptr);
-    EXPECT_FALSE(fs::exists(path + ".new"));
-    EXPECT_EQ(ReadFile(other), "someone else's\n");
-    if (GetParam().replaced) {
-        EXPECT_EQ(ReadFile(path), "new\n");
+const std::vector<Planted> &Plants() {
+    static const std::vector<Planted> plants = {
+        {"a symbolic link", [](const std::string &name, const std::string &p) { fs::create_symlink(p, name); }},
+        {"a dangling symbolic link",
+         [](const std::string &name, const std::string &p) { fs::create_symlink(p + "-none", name); }},
+        {"a second name", [](const std::string &name, const std::string &p) { fs::create_hard_link(p, name); }},
+        {"a folder", [](const std::string &name, const std::string &) { fs::create_directory(name); }},
+        {"a named pipe", [](const std::string &name, const std::string &) { mkfifo(name.c_str(), 0644); }},
+    };
+    return plants;
+}
+
+// Whatever is planted at the temporary name is left as it is, and no new
+// file is written; the name itself is not touched either.
+TEST_F(Replacing, NothingButARegularFileOfItsOwnIsTakenAsTheTemporaryFile) {
+    for (const Planted &p : Plants()) {
+        SCOPED_TRACE(p.what);
+        ASSERT_TRUE(WriteFile(path, "old"));
+        p.make(tmp, precious);
+        fs::file_status before = fs::symlink_status(tmp);
+
+        EXPECT_EQ(BeginReplacement(&w, path.c_str()), 0);
+        EXPECT_EQ(w.fp, nullptr);
+
+        EXPECT_EQ(fs::symlink_status(tmp).type(), before.type());
+        EXPECT_EQ(ReadFile(precious), "keep me");
+        EXPECT_FALSE(fs::exists(precious + "-none"));
+        EXPECT_EQ(ReadFile(path), "old");
+        fs::remove(tmp);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Replacing, ::testing::Values(
-    AtPath{"nothing", [](const std::string &, const std::string &) {}, true},
-    AtPath{"a file", [](const std::string &p, const std::string &) { WriteFile(p, "old\n"); }, true},
-    AtPath{"a symbolic link", [](const std::string &p, const std::string &o) { fs::create_symlink(o, p); }, false},
-    AtPath{"a second name", [](const std::string &p, const std::string &o) { fs::create_hard_link(o, p); }, false},
-    AtPath{"a folder", [](const std::string &p, const std::string &) { fs::create_directory(p); }, false}),
-    [](const ::testing::TestParamInfo<AtPath> &p) {
-        std::string name;
-        for (const char *c = p.param.what; *c; c++) name += isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        return name;
-    });
+// Only a regular file of one name at the name is replaced; anything else
+// stays, and the new file is gone.
+TEST_F(Replacing, OnlyAFreeNameOrARegularFileOfOneNameIsReplaced) {
+    EXPECT_EQ(Replace("first"), 1);
+    EXPECT_EQ(ReadFile(path), "first");
+    EXPECT_EQ(Replace("second"), 1);
+    EXPECT_EQ(ReadFile(path), "second");
+    EXPECT_FALSE(fs::exists(tmp));
+    for (const Planted &p : Plants()) {
+        SCOPED_TRACE(p.what);
+        fs::remove(path);
+        p.make(path, precious);
+        fs::file_status before = fs::symlink_status(path);
 
-TEST(Replacement, ATemporaryFileLeftBehindIsTakenOverAndAbandonedCleanly) {
-    TempDir dir;
-    const std::string path = dir / "state";
-    WriteFile(path + ".new", "left by a program that was killed\n");
-    Replacement w;
-    ASSERT_EQ(BeginReplacement(&w, path.c_str()), 1);
-    EXPECT_EQ(ReadFile(path + ".new"), "");
-    AbandonReplacement(&w);
-    EXPECT_FALSE(fs::exists(path + ".new"));
+        EXPECT_EQ(Replace("new"), 0);
+
+        EXPECT_EQ(fs::symlink_status(path).type(), before.type());
+        EXPECT_EQ(ReadFile(precious), "keep me");
+        EXPECT_FALSE(fs::exists(tmp)) << "the new file is removed";
+        EXPECT_EQ(w.fp, nullptr);
+        fs::remove(path);
+    }
+}
+
+// A temporary file that another writer holds is neither taken nor removed;
+// once no one holds it, it is (a killed writer's lock goes with it).
+TEST_F(Replacing, ATemporaryFileAnotherWriterHoldsIsLeftToIt) {
+    {
+        LockedFile other(tmp);
+        ASSERT_TRUE(other.held());
+        ASSERT_TRUE(WriteFile(tmp, "half an index"));
+        EXPECT_EQ(BeginReplacement(&w, path.c_str()), 0);
+        ClearReplacement(path.c_str());
+        EXPECT_EQ(ReadFile(tmp), "half an index");
+    }
+    ClearReplacement(path.c_str());
+    EXPECT_FALSE(fs::exists(tmp));
     EXPECT_FALSE(fs::exists(path));
 }
 
-TEST(Replacement, OneProgramAtATimeAndNoPathTooLong) {
-    TempDir dir;
-    const std::string path = dir / "state";
-    Replacement first, second;
-    ASSERT_EQ(BeginReplacement(&first, path.c_str()), 1);
-    EXPECT_EQ(BeginReplacement(&second, path.c_str()), 0) << "the first still writes";
-    EXPECT_EQ(CommitReplacement(&first, path.c_str()), 1);
-    EXPECT_EQ(BeginReplacement(&second, path.c_str()), 1);
-    AbandonReplacement(&second);
-    std::string longest = dir.str() + "/" + std::string(PATH_MAX - dir.str().size() - 4, 'x');
-    EXPECT_EQ(BeginReplacement(&second, longest.c_str()), 0);
+// A name whose last part leaves no room for ".new" gets a temporary name
+// cut short, the same at every visit, hidden like the name.
+TEST_F(Replacing, ANameAtTheLengthLimitStillGetsATemporaryName) {
+    const std::string longest = dir / ("." + std::string(NAME_MAX - 1, 'n'));
+    ASSERT_EQ(BeginReplacement(&w, longest.c_str()), 1);
+    const std::string name = fs::path(w.tmp).filename().string();
+    EXPECT_EQ(name, "." + std::string(NAME_MAX - 5, 'n') + ".new");
+    fwrite("x", 1, 1, w.fp);
+    ASSERT_EQ(CommitReplacement(&w, longest.c_str()), 1);
+    EXPECT_EQ(ReadFile(longest), "x");
+    EXPECT_FALSE(fs::exists(dir / name));
 }
 
 }  // namespace

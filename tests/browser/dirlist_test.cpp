@@ -135,27 +135,29 @@ TEST_F(DirlistTest, TableGrowsPastItsFirstThousandAndShrinksBack) {
     EXPECT_TRUE(RestIsEmpty());
 }
 
-// A folder of more entries than the largest table keeps those that come
-// first in sorted order, ".." taking part like any name, whatever order the
-// folder yields them in; the listing shows the same entries, and only the
-// kept ones are looked at.
-TEST_F(DirlistTest, KeepsTheFirstEntriesInSortedOrderBeyondTheLargestTable) {
-    NumberedFiles(dir.str(), "g", 100000, 100000 + DIRLIST_MAX + 9, 6);
-    WriteFile(dir / "-first", "");
+// A folder of more entries than the largest table keeps ".." and the names
+// that come first in sorted order, whatever order the folder yields them
+// in, even when more than the table holds sort before ".."; the listing
+// shows the same entries, and only the kept ones are looked at.
+TEST_F(DirlistTest, KeepsDotDotAndTheFirstNamesInSortedOrderBeyondTheLargestTable) {
+    std::vector<std::string> names = {"a-dangling", "b", "z-dangling"};
+    for (int k = 0; k < DIRLIST_MAX; k++) names.push_back(NumberedName("-", k, 5));
+    for (const std::string &name : names)
+        if (name.find("dangling") == std::string::npos) WriteFile(dir / name, "");
     ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "a-dangling").c_str()), 0);
     ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "z-dangling").c_str()), 0);
     List();
-    std::vector<std::string> want = {"-first", "..", "a-dangling"};
-    for (int i = 0; want.size() < static_cast<size_t>(DIRLIST_MAX); i++) want.push_back("g" + std::to_string(100000 + i));
+    std::vector<std::string> want(names.begin() + 3, names.end() - 1);
+    want.push_back("..");
     EXPECT_EQ(listcnt, DIRLIST_MAX);
     EXPECT_EQ(dirlist_size, DIRLIST_MAX);
     ASSERT_EQ(Names(), want);
     std::string listing = "\n\nSorted...\n";
     for (const std::string &name : want) listing += name + "\n";
     EXPECT_EQ(out, listing);
-    EXPECT_EQ(err, "Could not stat file " + dir.str() + "/a-dangling...\n");
+    EXPECT_EQ(err, "");
     std::vector<int> marks(want.size(), 0);
-    marks[1] = 1;
+    marks.back() = 1;
     EXPECT_EQ(Marks(), marks);
 }
 

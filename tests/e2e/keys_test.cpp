@@ -2,6 +2,7 @@
 // console's buttons, and the console flavour, which knows no keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "session.h"
@@ -59,6 +60,29 @@ TEST_F(Keyboard, ReturnEntersAFolderAndEscapeLeaves) {
     EXPECT_EQ(session.Rows("back"),
               ListScreen(session.Root(), {Entry("..", true), Entry("simplefont.tga"), Entry("sub", true)}));
     EXPECT_EQ(run.Texts({"got ", "frame"}).back(), "got keydown 27") << "Escape ends at once";
+}
+
+// Keys typed faster than the frames, as on a loaded desktop: every one is
+// acted on, a dozen trips out of the text and back in among them.
+TEST_F(Keyboard, KeysTypedAheadAreAllActedOn) {
+    session.File("book.txt", NumberedText(300));
+    // "..", book.txt, simplefont.tga
+    const int trips = 12;
+    Script trip;
+    for (int i = 0; i < trips; i++) trip.Key("Escape").Key("Down").Key("Return");
+    Script s;
+    s.Ahead(Script().Key("Down").Key("Return").Key("Down", 5).Key("PageDown", 3)).Shot("moved");
+    s.Ahead(trip).Shot("back");
+    s.Key("Escape").Key("Escape");
+
+    Outcome run = PlayToMenu(s);
+
+    std::vector<std::string> page = Page(NumberedRows(51, 65), Position(51, 300));
+    EXPECT_EQ(session.Rows("moved"), page) << run.Summary();
+    EXPECT_EQ(session.Rows("back"), page) << "reopened at its place";
+    std::vector<std::string> keys = run.Texts({"got keydown "});
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), "got keydown 27"), trips + 2);
+    EXPECT_EQ(run.Listings().size(), static_cast<size_t>(trips + 2)) << "a listing for every way back";
 }
 
 TEST_F(Keyboard, AKeyThatStandsForNoButtonOnlyCostsAFrame) {

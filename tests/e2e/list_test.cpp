@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "session.h"
+#include "tomo.h"
 
 namespace {
 
@@ -319,6 +320,53 @@ TEST_P(Browsing, AHeldStickMovesOncePerDeliveredPress) {
     EXPECT_GE(run.Count("push 4"), run.Count("got repeat 4"));
     ASSERT_LE(moves, 38);
     EXPECT_EQ(session.Rows("after_hold")[1], F(moves));
+}
+
+// Presses made faster than the frames are all acted on, in their order,
+// and the drain before a jump keeps those that follow it.
+TEST_P(Browsing, PressesTypedAheadAreAllActedOn) {
+    NumberedFiles(38);
+    // 40 entries: "..", f01..f38, simplefont.tga
+    Script s;
+    s.Ahead(Script().Tap(kStickDown, 5)).Shot("down5");
+    s.Ahead(Script().Tap(kR, 2).Tap(kStickUp)).Shot("r2_up");
+    s.Ahead(Script().Tap(kStickRight).Tap(kL).Tap(kStickLeft).Tap(kX, 2)).Shot("jumped");
+    s.Tap(kA);
+
+    Outcome run = PlayToMenu(s);
+
+    EXPECT_EQ(session.Rows("down5")[1], F(5)) << run.Summary();
+    EXPECT_EQ(session.Rows("r2_up")[1], F(34));
+    EXPECT_EQ(session.Rows("jumped")[1], F(2));
+    EXPECT_EQ(run.Count("got press "), 5 + 3 + 5 + 1);
+    std::vector<int> frames = run.FramesAfterEachEvent();
+    frames.pop_back();
+    EXPECT_EQ(frames, std::vector<int>(frames.size(), 1)) << "a frame for each event";
+}
+
+using BrowsingOnConsole = SessionTest;
+
+// Past 32,767 names that sort before "..", ".." is still there, last.
+TEST_F(BrowsingOnConsole, AFolderOfNamesBeforeDotDotKeepsItsWayUp) {
+    testutil::NumberedFiles(session.Dir("crowded"), "-", 0, 32999, 5);
+    // the tree: "..", crowded, simplefont.tga
+    Script s;
+    s.Tap(kStickDown).Tap(kB).Shot("crowded");
+    s.Tap(kStickRight).Shot("last").Tap(kB).Shot("up");
+    s.Tap(kA);
+
+    Outcome run = PlayToMenu(s, Options().Within(120));
+
+    ASSERT_EQ(run.Listings().size(), 3u);
+    std::vector<std::string> crowded = run.Listings()[1];
+    ASSERT_EQ(crowded.size(), static_cast<size_t>(DIRLIST_MAX));
+    EXPECT_EQ(crowded.front(), "-00000");
+    EXPECT_EQ(crowded[crowded.size() - 2], "-32766");
+    EXPECT_EQ(crowded.back(), "..");
+    EXPECT_EQ(session.Rows("crowded")[1], Entry("-00000"));
+    EXPECT_EQ(session.Rows("last"), ListScreen(session.Path("crowded"), {Entry("..", true)}));
+    EXPECT_EQ(session.Rows("up"),
+              ListScreen(session.Root(), {Entry("..", true), Entry("crowded", true), Entry("simplefont.tga")}));
 }
 
 // Unreadable folders need a user that permissions apply to.

@@ -82,6 +82,12 @@ public:
     Script &Shot(const std::string &name) { return Line("shot " + name + ".bmp"); }
     // Shots name-1, name-2, ... of every frame flipped for the next event.
     Script &FlipShots(const std::string &name) { return Line("flipshots " + name); }
+    // The presses, releases and keys of `events` typed ahead: queued all at
+    // once, faster than the program draws a frame for each.
+    Script &Ahead(const Script &events) {
+        text_ += "ahead\n" + events.text() + "end\n";
+        return *this;
+    }
     // A line as written, for checking how the stand-in reads scripts.
     Script &Raw(const std::string &line) { return Line(line); }
     const std::string &text() const { return text_; }
@@ -101,6 +107,13 @@ struct Options {
     bool stdout_gone = false;      // standard output a pipe whose reader has gone
     int kill_after_s = 60;         // hard limit for the whole run
     int script_grace_ms = 3000;    // how long the program may wait past the script
+    // Killed (SIGKILL) once the stand-in has logged a line beginning with
+    // stop_at for the stop_nth time, as by a power loss at that point.
+    std::string stop_at;
+    int stop_nth = 1;
+    // The name of a run beside others of the same session at the same
+    // time: its script, log and streams are its own.
+    std::string run;
     // The display to use instead of SDL's dummy driver: DISPLAY is set to
     // it and SDL_VIDEODRIVER left out, as on a desktop.
     std::string display;
@@ -110,6 +123,15 @@ struct Options {
 
     Options &Within(int seconds) {
         kill_after_s = seconds;
+        return *this;
+    }
+    Options &StopAt(const std::string &log_text, int nth = 1) {
+        stop_at = log_text;
+        stop_nth = nth;
+        return *this;
+    }
+    Options &Named(const std::string &name) {
+        run = name;
         return *this;
     }
 };
@@ -123,7 +145,7 @@ struct LogLine {
 struct Outcome {
     int exit_code = -1;            // -1 when it did not exit by itself
     int signal = 0;
-    bool killed = false;           // hit kill_after_s
+    bool killed = false;           // hit kill_after_s or stop_at
     std::string out, err;
     std::vector<LogLine> log;
 
@@ -279,16 +301,28 @@ public:
 
     Outcome Play(Flavour flavour, const Script &script, const Options &opt = Options()) {
         if (opt.font) fs::copy_file(TOMO_FONT, start_ / "simplefont.tga", fs::copy_options::overwrite_existing);
-        std::string script_path = (meta_.path / "script").string();
-        std::string log_path = (meta_.path / "log").string();
+        std::string script_path = RunFile(opt.run, "script");
+        std::string log_path = RunFile(opt.run, "log");
         WriteFile(script_path, script.text());
         fs::remove(log_path);
         Outcome run;
         Spawn(flavour, opt, script_path, log_path, &run);
-        run.out = ReadFile((meta_.path / "stdout").string());
-        run.err = ReadFile((meta_.path / "stderr").string());
+        run.out = ReadFile(RunFile(opt.run, "stdout"));
+        run.err = ReadFile(RunFile(opt.run, "stderr"));
         run.log = ReadLog(log_path);
         return run;
+    }
+
+    // Waits, up to `seconds`, until the named run, which another thread
+    // plays, has logged a line beginning with text `nth` times; false when
+    // it has not.
+    bool AwaitLog(const std::string &run, const std::string &text, int nth = 1, int seconds = 30) const {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (!LogReached(RunFile(run, "log"), text, nth)) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
     }
 
     // A screenshot the script took, read back.
@@ -322,6 +356,10 @@ public:
     }
 
 private:
+    std::string RunFile(const std::string &run, const std::string &what) const {
+        return (meta_.path / (run.empty() ? what : run + "-" + what)).string();
+    }
+
     std::vector<std::string> Environment(const Options &opt, const std::string &script_path,
                                          const std::string &log_path) const {
         std::vector<std::string> env = {
@@ -396,14 +434,14 @@ private:
                 if (!part.empty()) steps.push_back(part);
             start = "/";
         }
-        int out = open((meta_.path / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        int out = open(RunFile(opt.run, "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         int ends[2];
         if (opt.stdout_gone && pipe2(ends, O_CLOEXEC) == 0) {
             close(out);
             close(ends[0]);
             out = ends[1];
         }
-        int err = open((meta_.path / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        int err = open(RunFile(opt.run, "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
         uid_t uid = 65534;
         gid_t gid = 65534;
@@ -425,14 +463,23 @@ private:
         close(out);
         close(err);
         close(in);
-        Wait(pid, opt.kill_after_s, run);
+        Wait(pid, opt, log_path, run);
     }
 
-    static void Wait(pid_t pid, int kill_after_s, Outcome *run) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kill_after_s);
+    // Whether the log holds a line beginning with text `nth` times.
+    static bool LogReached(const std::string &log_path, const std::string &text, int nth) {
+        int n = 0;
+        for (const LogLine &l : ReadLog(log_path))
+            if (l.text.compare(0, text.size(), text) == 0 && ++n >= nth) return true;
+        return false;
+    }
+
+    static void Wait(pid_t pid, const Options &opt, const std::string &log_path, Outcome *run) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(opt.kill_after_s);
         int status = 0;
         while (waitpid(pid, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
+            if (std::chrono::steady_clock::now() > deadline ||
+                (!opt.stop_at.empty() && LogReached(log_path, opt.stop_at, opt.stop_nth))) {
                 kill(pid, SIGKILL);
                 waitpid(pid, &status, 0);
                 run->killed = true;

@@ -134,7 +134,8 @@ TEST_P(Starting, TheStandInEndsAProgramLeftWaitingPastTheScript) {
 }
 
 TEST_F(StandIn, AScriptWithAMistakeStopsTheRunBeforeTheProgramStarts) {
-    for (const char *line : {"press", "press up", "presss 4", "hold 4", "keydown NoSuchKey", "shot a/b.bmp", "wait 5 6"}) {
+    for (const char *line : {"press", "press up", "presss 4", "hold 4", "keydown NoSuchKey", "shot a/b.bmp", "wait 5 6",
+                             "end", "ahead"}) {
         Outcome run = Play(Script().Tap(kStickDown).Raw(line).Tap(kA));
         EXPECT_EQ(run.exit_code, 98) << line << "\n" << run.Summary();
         EXPECT_EQ(run.Count("standin: bad script line 3: "), 1) << line << "\n" << run.Summary();

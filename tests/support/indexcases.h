@@ -59,6 +59,9 @@ inline std::vector<LyingIndex> LyingIndexes() {
         {"count beyond any text", but(1, 0x7fffffff), true, 0},
         {"more lines than bytes", Words(byte_lines), true, 0},
         {"end offset of another size, at the old place", but(0, 7).substr(0, 4 * 42) + Words({size + 1}), true, 7},
+        // what a complete index leaves no room for
+        {"a word after the end offset", but(0, 7) + Words({size}), true, 7},
+        {"a byte after the end offset", but(0, 7) + "\n", true, 7},
         {"last line saved", but(0, kLiedLines - 1), false, kLiedLines - 1},
         {"saved line at the count", but(0, kLiedLines), false, 0},
         {"saved line past the count", but(0, kLiedLines + 1), false, 0},

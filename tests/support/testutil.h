@@ -6,6 +6,7 @@
 #define TOMO_TESTUTIL_H
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -98,6 +99,24 @@ inline bool MakeDeepFolders(const std::string &base, const std::string &rel) {
     close(at);
     return true;
 }
+
+// A file opened (made if need be) and locked as a program that writes it
+// locks it, for as long as this lives: another program at work on it.
+struct LockedFile {
+    int fd;
+    explicit LockedFile(const std::string &path) : fd(open(path.c_str(), O_RDWR | O_CREAT, 0644)) {
+        if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    ~LockedFile() {
+        if (fd >= 0) close(fd);
+    }
+    LockedFile(const LockedFile &) = delete;
+    LockedFile &operator=(const LockedFile &) = delete;
+    bool held() const { return fd >= 0; }
+};
 
 // prefix and k in `digits` digits: "f01", "zz0999".
 inline std::string NumberedName(const std::string &prefix, long k, int digits) {

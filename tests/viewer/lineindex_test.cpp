@@ -4,6 +4,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <functional>
+
 #include "indexcases.h"
 #include "viewertest.h"
 
@@ -200,6 +202,80 @@ TEST_F(LineIndex, EditedTextIsMeasuredAgainAtTheOldPlace) {
         std::vector<int32_t> want = ModelIndex(text);
         want[0] = c.want;
         EXPECT_EQ(ReadWords(IndexPath()), want);
+    }
+}
+
+// ---- A new index beside the old one -----------------------------------------
+
+// What a look at the index name in the middle of a measuring pass finds:
+// called by the pass with its progress.
+struct MidMeasure {
+    std::function<void()> look;
+    int looks = 0;
+    static void Progress(const char *, void *ctx) {
+        MidMeasure *m = static_cast<MidMeasure *>(ctx);
+        if (m->looks++ == 0) m->look();
+    }
+};
+
+// What a killed pass left beside the index is never read: the next pass
+// takes it over, and a visit that reuses the index removes it.
+TEST_F(LineIndex, WhatAKilledPassLeftIsTakenOverOrRemoved) {
+    const std::string text = NumberedText(250);
+    Pick("t.txt", text);
+    const std::string left = dir / ".t.txt.tomo.new";
+    // a complete index of the text with a place, never put in place
+    WriteFile(left, Words(ModelIndex(text, 77)));
+    Reload();
+    EXPECT_EQ(text_opens, 1);
+    EXPECT_EQ(cur_line, 0);
+    EXPECT_EQ(ReadWords(IndexPath()), ModelIndex(text));
+    EXPECT_FALSE(fs::exists(left));
+    WriteFile(left, "half");
+    Reload();
+    EXPECT_EQ(text_opens, 0);
+    EXPECT_FALSE(fs::exists(left));
+}
+
+// Another program writing the index of the same text at the same time
+// keeps it: this one measures into memory and leaves that file alone. If
+// the other puts a complete index in place before this pass ends, it is
+// taken for the moves, at this program's own place; anything less is not.
+TEST_F(LineIndex, AnIndexAnotherProgramIsWritingIsLeftToIt) {
+    const std::string text = NumberedText(250);
+    struct {
+        const char *what;
+        std::string appears;  // at the index name during the pass
+        int kind;
+    } cases[] = {
+        {"nothing", "", INDEX_MEMORY},
+        {"its complete index", Words(ModelIndex(text, 7)), INDEX_FILE},
+        {"an index of another text", Words(ModelIndex(NumberedText(249), 7)), INDEX_MEMORY},
+        {"an index cut short", Words(ModelIndex(text, 7)).substr(0, 400), INDEX_MEMORY},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ForgetPlaces();  // each case a program of its own
+        Pick("t.txt", text);
+        fs::remove(dir / ".t.txt.tomo");
+        LockedFile other(dir / ".t.txt.tomo.new");
+        ASSERT_TRUE(other.held());
+        MidMeasure m;
+        m.look = [&] {
+            if (!c.appears.empty()) WriteFile(IndexPath(), c.appears);
+        };
+        LoadFileInfo(&MidMeasure::Progress, &m);
+        EXPECT_EQ(index_kind, c.kind);
+        EXPECT_EQ(num_lines, 250);
+        EXPECT_EQ(cur_line, 0) << "its own place";
+        EXPECT_EQ(top_of_page_offset, 0);
+        EXPECT_EQ(ReadFile(dir / ".t.txt.tomo.new"), "") << "the other program's file";
+        EXPECT_EQ(ReadFile(IndexPath()), c.appears);
+        MoveDown15Lines();
+        EXPECT_EQ(top_of_page_offset, 8 * 15);
+        std::vector<int32_t> words = WordsOf(c.appears);
+        if (c.kind == INDEX_FILE) words[0] = 15;  // kept from then on
+        EXPECT_EQ(ReadWords(IndexPath()), words);
     }
 }
 
@@ -447,7 +523,8 @@ TEST_F(LineIndex, WriteThatFailsPartWayLeavesNothingReusable) {
     Reload();
     EXPECT_EQ(text_opens, 1);
     EXPECT_EQ(num_lines, 250);
-    EXPECT_EQ(ReadWords(IndexPath()), ModelIndex(text));
+    // at the line the reader was kept at while the index was in memory
+    EXPECT_EQ(ReadWords(IndexPath()), ModelIndex(text, 1));
 }
 
 }  // namespace

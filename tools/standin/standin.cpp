@@ -18,7 +18,15 @@
 // wheel down (a notch: the mouse button's press and release at once), quit,
 // wait MS, shot NAME, flipshots PREFIX (a shot PREFIX-1.bmp, -2, ... at
 // every present of the main thread until the program next asks for
-// events, such as the progress shown while a text is measured).
+// events, such as the progress shown while a text is measured). The
+// events between "ahead" and "end" go into the queue at once, in order,
+// as keys typed faster than the program draws; otherwise a step waits
+// for the queue to be empty.
+//
+// The log tells a press of the script ("got press N #k") from one that the
+// program's auto-repeat posted ("got repeat N #k", its mark on the event),
+// and the events that a drain takes ("drain ...") from those it puts back
+// ("requeue ...").
 //
 // Presents are logged as "frame" (SDL_Flip of the main thread), "tick flip"
 // (SDL_Flip of the timer thread), "update X,Y WxH" and "tick update X,Y WxH"
@@ -51,6 +59,7 @@
 #include <vector>
 
 #include "real.h"
+#include "tomo.h"
 
 namespace {
 
@@ -148,7 +157,7 @@ bool FromProgram(const void *ret) {
 
 // ---- Script ---------------------------------------------------------------
 
-enum StepKind { PRESS, RELEASE, KEYDOWN, KEYUP, WHEEL, QUIT, WAIT, SHOT, FLIPSHOTS };
+enum StepKind { PRESS, RELEASE, KEYDOWN, KEYUP, WHEEL, QUIT, WAIT, SHOT, FLIPSHOTS, AHEAD, AHEAD_END };
 
 struct Step {
     StepKind kind;
@@ -197,6 +206,10 @@ bool ParseKey(const std::string &s, int *out) {
     _exit(98);
 }
 
+// Within "ahead" ... "end" only the steps that queue an event are taken.
+bool in_ahead = false;
+int ahead_line = 0;
+
 void ParseLine(const std::string &raw, int line_no, std::vector<Step> *steps) {
     std::string line = raw.substr(0, raw.find('#'));
     std::stringstream words(line);
@@ -204,6 +217,14 @@ void ParseLine(const std::string &raw, int line_no, std::vector<Step> *steps) {
     words >> verb >> a >> b >> extra;
     if (verb.empty()) return;
     if (!extra.empty()) BadScript(line_no, raw);
+    if ((verb == "ahead" || verb == "end") && a.empty() && in_ahead == (verb == "end")) {
+        in_ahead = verb == "ahead";
+        ahead_line = line_no;
+        steps->push_back(Step{in_ahead ? AHEAD : AHEAD_END, 0, verb});
+        return;
+    }
+    bool queues = verb == "press" || verb == "release" || verb == "keydown" || verb == "keyup" || verb == "quit";
+    if (in_ahead && !queues) BadScript(line_no, raw);
     int n = 0, ms = 0;
     if ((verb == "press" || verb == "release") && b.empty() && ParseNumber(a, &n) && n < 256) {
         steps->push_back(Step{verb == "press" ? PRESS : RELEASE, n, verb + " " + a});
@@ -260,6 +281,7 @@ std::vector<Step> LoadScript() {
         ParseLine(line, ++line_no, &steps);
     }
     fclose(f);
+    if (in_ahead) BadScript(ahead_line, "ahead without end");
     return steps;
 }
 
@@ -272,11 +294,8 @@ long last_activity_ms = 0;    // when the script last did something
 long timeout_ms = 5000;
 std::string out_dir = ".";
 
-// Script presses not yet taken by the program, oldest first, to tell them
-// from the presses that the program's auto-repeat posts.
-std::mutex pending_mutex;
-std::vector<int> pending_presses;
 std::map<int, int> delivered_presses;   // button -> presses the program took
+bool queueing_ahead = false;            // between an "ahead" and its "end"
 
 // Main-thread only: while not empty, every frame flipped is saved as
 // "<prefix>-<n>.bmp"; cleared at the program's next pump.
@@ -317,10 +336,6 @@ void PushButton(int button, bool down) {
     e.jbutton.button = static_cast<Uint8>(button);
     e.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
     SetHeld(button, down);
-    if (down) {
-        std::lock_guard<std::mutex> hold(pending_mutex);
-        pending_presses.push_back(button);
-    }
     Push(&e);
 }
 
@@ -362,7 +377,8 @@ void FlipShot() {
 }
 
 // Performs one step; returns true when the step put an event in the queue
-// (then no further step is taken in this pump).
+// (then no further step is taken in this pump, unless it is one of the
+// events queued ahead).
 bool Perform(const Step &s, long now) {
     Log("step " + s.text);
     switch (s.kind) {
@@ -388,6 +404,12 @@ bool Perform(const Step &s, long now) {
         flip_shot_prefix = s.text.substr(10);
         flip_shot_count = 0;
         return false;
+    case AHEAD:
+        queueing_ahead = true;
+        return false;
+    case AHEAD_END:
+        queueing_ahead = false;
+        return true;
     }
     return false;
 }
@@ -404,18 +426,19 @@ void OnProgramPump() {
         if (now - std::max(last_activity_ms, step_due_ms) > timeout_ms) ScriptEnded();
         return;
     }
-    while (next_step < script.size() && now >= step_due_ms && QueueEmpty()) {
+    while (next_step < script.size() && now >= step_due_ms && (queueing_ahead || QueueEmpty())) {
         const Step &s = script[next_step++];
         last_activity_ms = now;
-        if (Perform(s, now)) return;
+        if (Perform(s, now) && !queueing_ahead) return;
     }
 }
 
-// The event that the program took off the queue, for the log.
-std::string Describe(const SDL_Event &e, bool script_press) {
+// An event that the program took off the queue or put back, for the log.
+std::string Describe(const SDL_Event &e) {
     switch (e.type) {
     case SDL_JOYBUTTONDOWN:
-        return std::string(script_press ? "press " : "repeat ") + std::to_string(e.jbutton.button);
+        return std::string(e.jbutton.which == POSTED_REPEAT_JOYSTICK ? "repeat " : "press ") +
+               std::to_string(e.jbutton.button);
     case SDL_JOYBUTTONUP:
         return "release " + std::to_string(e.jbutton.button);
     case SDL_KEYDOWN:
@@ -433,20 +456,8 @@ std::string Describe(const SDL_Event &e, bool script_press) {
     }
 }
 
-// Was this button-down one of the script's? Matches the oldest pending one.
-bool TakeScriptPress(int button) {
-    std::lock_guard<std::mutex> hold(pending_mutex);
-    for (size_t i = 0; i < pending_presses.size(); i++) {
-        if (pending_presses[i] != button) continue;
-        pending_presses.erase(pending_presses.begin() + static_cast<long>(i));
-        return true;
-    }
-    return false;
-}
-
 void NoteTaken(const SDL_Event &e, bool waited) {
-    bool script_press = e.type == SDL_JOYBUTTONDOWN && TakeScriptPress(e.jbutton.button);
-    std::string what = (waited ? "got " : "drop ") + Describe(e, script_press);
+    std::string what = (waited ? "got " : "drain ") + Describe(e);
     if (waited && e.type == SDL_JOYBUTTONDOWN)
         what += " #" + std::to_string(++delivered_presses[e.jbutton.button]);
     Log(what);
@@ -498,8 +509,12 @@ void SDL_PumpEvents(void) {
 int SDL_PeepEvents(SDL_Event *events, int numevents, SDL_eventaction action, Uint32 mask) {
     REAL(SDL_PeepEvents);
     int n = real_SDL_PeepEvents(events, numevents, action, mask);
-    if (action != SDL_GETEVENT || !FromProgram(__builtin_return_address(0)) || !OnMainThread())
+    if (action == SDL_PEEKEVENT || !FromProgram(__builtin_return_address(0)) || !OnMainThread())
         return n;
+    if (action == SDL_ADDEVENT) {
+        for (int i = 0; i < n; i++) Log("requeue " + Describe(events[i]));
+        return n;
+    }
     bool waited = pumped;
     pumped = false;
     for (int i = 0; i < n; i++) NoteTaken(events[i], waited);
