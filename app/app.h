@@ -21,6 +21,7 @@ enum ButtonAction {
     ACT_FIRST,      /* first entry / first line */
     ACT_LAST,       /* last entry / last line */
     ACT_SELECT,     /* B: enter a directory or pick a file */
+    ACT_SWITCH_VIEW, /* SELECT: the plain view or the book view; in a text only */
     ACT_BACK        /* A, START: back to the list, or end the program */
 };
 

@@ -30,6 +30,8 @@ const ButtonMapEntry button_map[] = {
       ACT_LAST, CANCELS_REPEAT, "last entry", "last line at the top" },
     { BTN_B,     "B",           { SDLK_RETURN, SDLK_b },       0,
       ACT_SELECT, KEEPS_REPEAT, "enter the folder / open the file", "nothing" },
+    { BTN_SELECT, "SELECT",     { SDLK_TAB },                  0,
+      ACT_SWITCH_VIEW, KEEPS_REPEAT, "nothing", "plain view / book view" },
     { BTN_A,     "A",           { SDLK_ESCAPE, SDLK_a, SDLK_q }, 0,
       ACT_BACK, KEEPS_REPEAT, "quit", "back to the list" },
     { BTN_START, "START",       { SDLK_s },                    0,

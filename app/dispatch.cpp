@@ -7,6 +7,7 @@
 
 #include "app.h"
 #include "platform.h"
+#include "statefile.h"
 #include "viewer.h"
 
 int HandleButtonUp(void)
@@ -136,10 +137,12 @@ static void MoveInText(enum ButtonAction action)
 
 static void Move(enum ButtonAction action)
 {
-    if (state == STATE_LIST)
+    if (state == STATE_LIST) {
         MoveInList(action);
-    else if (state == STATE_TEXT)
+    } else if (state == STATE_TEXT) {
         MoveInText(action);
+        FollowPlainPlace();
+    }
 }
 
 /* The volume buttons cross a text; the list and a text without lines have
@@ -187,6 +190,14 @@ int HandleButtonDown(int button)
     case ACT_SELECT:
         if (state == STATE_LIST)
             SelectEntry();
+        break;
+    case ACT_SWITCH_VIEW:
+        /* the next frame opens the text in the other view */
+        if (state != STATE_TEXT)
+            break;
+        SwitchView();
+        SaveViewChoice();
+        state = STATE_MEASURE;
         break;
     default:
         Move(b->action);

@@ -1,6 +1,7 @@
 /* main.cpp: the program's entry point and event loop: a frame, a wait for
  * one event, the event handled, again, until the user leaves. */
 #include "app.h"
+#include "statefile.h"
 #include "viewer.h"
 
 int main(int argc, char **argv)
@@ -14,6 +15,8 @@ int main(int argc, char **argv)
 
     if (status >= 0)
         return status;
+    StateFilePath(view_filename, (int)sizeof view_filename, "view");
+    LoadViewChoice();
     if (!FlavourCanStart())
         return 1;
     if (TomoStartup(&screen, &pFont, &joystick, FlavourNeedsJoystick(),

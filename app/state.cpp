@@ -4,6 +4,8 @@
 #include <stddef.h>
 
 shared_int state(STATE_READ_DIR);
+int text_view = VIEW_PLAIN;
+int wrap_width = 0;
 
 static DirListElements builtin_dirlist[DIRLIST_INITIAL];
 DirListElements *dirlist = builtin_dirlist;
@@ -17,7 +19,10 @@ char filename[FILENAME_SIZE];
 char info_filename[INFO_FILENAME_SIZE];
 char status[STATUS_SIZE];
 int index_kind = INDEX_NONE;
+char book_filename[INFO_FILENAME_SIZE];
+int book_index_kind = INDEX_NONE;
 char places_filename[PATH_MAX];
+char view_filename[PATH_MAX];
 
 shared_int num_lines(0);
 shared_int cur_line(0);

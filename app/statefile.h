@@ -19,4 +19,9 @@ int UserStateFilePath(char *out, int size, const char *name);
  * hidden file beside the program on its card. */
 int StartFolderFilePath(char *out, int size, const char *name);
 
+/* The view (text_view) chosen last, read from view_filename at start and
+ * written there when the reader switches (viewfile.cpp). */
+void LoadViewChoice(void);
+void SaveViewChoice(void);
+
 #endif

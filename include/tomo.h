@@ -116,6 +116,10 @@ enum {
      * lines over half the table, 8192. */
     MEM_INDEX_WORDS = 262144,
     MEM_INDEX_MAX_STEP = 8192,
+    /* The book view's, a quarter of it: its rows are longer than lines
+     * (past 268 million rows, which no book has, the rows past the
+     * first MEM_INDEX_MAX_STEP of an entry are not found). */
+    BOOK_MEM_INDEX_WORDS = 65536,
     LOOKUP_BLOCK_SIZE = 4096, /* bytes read at once to cut k lines */
 
     /* The book view: hard-wrapped prose flows into rows of TEXT_COLS
@@ -133,7 +137,8 @@ enum {
     JOIN_LINE_MAX = 1024,    /* bytes: a longer line never joins */
     JOIN_LOOKAHEAD = 256,    /* bytes of the next line's first word read */
     ROW_AHEAD = 512,         /* bytes a row's cut keeps ahead in the block */
-    BOOK_BLOCK_MIN = 2 * ROW_AHEAD, /* smallest block for book rows */
+    BOOK_BLOCK_MIN = 2 * ROW_AHEAD, /* smallest block for book rows, no more
+                                       than the page's PAGE_BLOCK_SIZE */
 
     /* Paths as long as the system takes; one that would need more is
      * refused with a line on standard error, never cut short. */
@@ -161,8 +166,14 @@ enum {
 /* GP2X joystick button numbers of the console's SDL port. */
 enum {
     BTN_UP = 0, BTN_LEFT = 2, BTN_DOWN = 4, BTN_RIGHT = 6, BTN_START = 8,
-    BTN_L = 10, BTN_R = 11, BTN_A = 12, BTN_B = 13, BTN_X = 14, BTN_Y = 15,
-    BTN_VOL_UP = 16, BTN_VOL_DOWN = 17
+    BTN_SELECT = 9, BTN_L = 10, BTN_R = 11, BTN_A = 12, BTN_B = 13, BTN_X = 14,
+    BTN_Y = 15, BTN_VOL_UP = 16, BTN_VOL_DOWN = 17
+};
+
+/* How a text is cut into rows (text_view). */
+enum {
+    VIEW_PLAIN = 0,          /* GetLine's lines: the line index file */
+    VIEW_BOOK = 1            /* book rows, hard-wrapped prose flowing again */
 };
 
 /* Where the moves of a text take their offsets from (index_kind). A file
@@ -208,6 +219,9 @@ typedef struct timerInfo {
 /* ---- Globals ------------------------------------------------------------- */
 /* View */
 extern shared_int state;                 /* STATE_*; timer thread reads it */
+extern int text_view;                    /* VIEW_*: for every text, kept across starts */
+extern int wrap_width;                   /* cells: the picked text's wrap width in the
+                                            book view; 0 joins no line */
 
 /* Directory list */
 extern DirListElements *dirlist;         /* dirlist_size entries; [listcnt..] empty */
@@ -222,8 +236,12 @@ extern char filename[FILENAME_SIZE];     /* the picked file's full path */
 extern char info_filename[INFO_FILENAME_SIZE]; /* its line index file */
 extern char status[STATUS_SIZE];         /* status text; under draw_lock */
 extern int index_kind;                   /* INDEX_*: set by LoadFileInfo for filename */
+extern char book_filename[INFO_FILENAME_SIZE]; /* the index file of its book rows */
+extern int book_index_kind;              /* INDEX_* of that index (the book view) */
 extern char places_filename[PATH_MAX];   /* the file of places kept across starts;
                                             "" for none (the console) */
+extern char view_filename[PATH_MAX];     /* the state file that keeps text_view
+                                            across starts; "" for none */
 
 /* Position in the text (the index file's 32-bit words) */
 extern shared_int num_lines;             /* wrapped lines; 0 without index; timer reads */

@@ -743,3 +743,10 @@ int OpenBookReader(LineReader *r, const char *path, int64_t offset,
     LookBack(r, offset);
     return 1;
 }
+
+int OpenCutReader(LineReader *r, int view, int64_t offset, char *buf, int cap)
+{
+    if (view == VIEW_BOOK)
+        return OpenBookReader(r, filename, offset, buf, cap, wrap_width);
+    return OpenLineReader(r, filename, offset, buf, cap);
+}

@@ -1,6 +1,8 @@
-/* lineindex.cpp: the hidden line index file beside each text. A text is
- * measured once; later visits reuse the offsets and open at the saved line
- * without reading the text. Layout, in little-endian 32-bit words: saved
+/* lineindex.cpp: the hidden index files beside each text, one for each
+ * view: the line index file of the plain view, and the same for the book
+ * view's rows under its own name. A text is measured once for a view;
+ * later visits reuse the offsets and open at the saved line without
+ * reading the text. Layout, in little-endian 32-bit words: saved
  * line, line count, then the start offset of every line and the end
  * offset, which is the text's size. A new index is written beside its name
  * and renamed over it only when complete, so that a kill, a power loss or
@@ -19,6 +21,21 @@
 #include "viewer.h"
 
 static char measure_block[MEASURE_BLOCK_SIZE];
+
+/* A view's index file: where it is, its name's ending and how the moves
+ * find its offsets. The same format and the same code for both: only the
+ * cut that measures a text differs. */
+typedef struct indexFile {
+    char *path;              /* info_filename, book_filename */
+    const char *suffix;      /* ".tomo"; the book view's ends otherwise, so
+                                that it is never a text's line index file */
+    int *kind;               /* &index_kind, &book_index_kind */
+} IndexFile;
+
+static IndexFile index_files[2] = {
+    { info_filename, ".tomo", &index_kind },          /* VIEW_PLAIN */
+    { book_filename, ".tomo-book", &book_index_kind } /* VIEW_BOOK */
+};
 
 /* Offsets collected while measuring, written a block at a time. */
 static unsigned char word_block[MEASURE_BLOCK_SIZE];
@@ -117,22 +134,23 @@ static int FlushWords(FILE *fp)
     return fwrite(word_block, 1, n, fp) == n && fflush(fp) == 0;
 }
 
-/* "%s/.%s.tomo" of the text's folder and name, both taken from filename:
- * the same bytes as from the folder listed and the entry picked, and right
- * for a text that was given by its path and is on no list. A name that
- * does not fit leaves info_filename empty, which no open can find. */
-static int FormatInfoName(void)
+/* "%s/.%s.tomo" (".tomo-book" for the book view) of the text's folder and
+ * name, both taken from filename: the same bytes as from the folder listed
+ * and the entry picked, and right for a text that was given by its path
+ * and is on no list. A name that does not fit leaves the path empty, which
+ * no open can find. */
+static int FormatIndexName(const IndexFile *f)
 {
     const char *slash = strrchr(filename, '/');
     int n;
 
     if (slash == NULL)
-        n = snprintf(info_filename, INFO_FILENAME_SIZE, ".%s.tomo", filename);
+        n = snprintf(f->path, INFO_FILENAME_SIZE, ".%s%s", filename, f->suffix);
     else
-        n = snprintf(info_filename, INFO_FILENAME_SIZE, "%.*s/.%s.tomo", (int)(slash - filename),
-                     filename, slash + 1);
+        n = snprintf(f->path, INFO_FILENAME_SIZE, "%.*s/.%s%s", (int)(slash - filename),
+                     filename, slash + 1, f->suffix);
     if (n < 0 || n >= INFO_FILENAME_SIZE) {
-        info_filename[0] = '\0';
+        f->path[0] = '\0';
         return 0;
     }
     return 1;
@@ -258,14 +276,14 @@ static int WriteHeader(FILE *fp, int32_t saved, int32_t lines)
  * w->fp NULL). Returns the line count, or -1 for a text that grew past
  * 2 GiB while it was read. Lines come in batches of PROGRESS_EVERY, so a
  * full batch is exactly the moment for a progress message. */
-static int32_t Measure(LineReader *r, Replacement *w, ProgressFunc progress, void *ctx)
+static int32_t Measure(int view, LineReader *r, Replacement *w, ProgressFunc progress, void *ctx)
 {
     int64_t ends[PROGRESS_EVERY];
     int32_t lines = 0;
     int n = PROGRESS_EVERY;
 
     word_fill = 0;
-    MemIndexStart(MEM_INDEX_WORDS);
+    MemIndexStart(view, MEM_INDEX_WORDS);
     /* saved line 0, count 0 until the end, offset of line 0 */
     if (w->fp && !(PutWord(w->fp, 0) && PutWord(w->fp, 0) && PutWord(w->fp, 0)))
         AbandonReplacement(w);
@@ -275,7 +293,7 @@ static int32_t Measure(LineReader *r, Replacement *w, ProgressFunc progress, voi
          * the batch's last is its largest */
         if (n > 0 && (ends[n - 1] > INT32_MAX || lines > INT32_MAX - n))
             return -1;
-        MemIndexAdd(ends, n);
+        MemIndexAdd(view, ends, n);
         if (w->fp && !PutWords(w->fp, ends, n))
             AbandonReplacement(w);
         lines += n;
@@ -365,19 +383,20 @@ static int TooLongForIndex(int64_t size)
  * the index file if the other one has put it in place by the end. Returns
  * the index the moves use, or INDEX_NONE for a text that could not be
  * read whole; num_lines and cur_line are set. */
-static int BuildIndex(const char *path, int found, int32_t place, const struct stat *text_st,
+static int BuildIndex(int view, int found, int32_t place, const struct stat *text_st,
                       ProgressFunc progress, void *ctx)
 {
+    const char *path = index_files[view].path;
     LineReader r;
     Replacement w;
     int32_t lines;
     int began;
 
-    if (!OpenLineReader(&r, filename, 0, measure_block, MEASURE_BLOCK_SIZE))
+    if (!OpenCutReader(&r, view, 0, measure_block, MEASURE_BLOCK_SIZE))
         return INDEX_NONE;
     w.fp = NULL;
     began = found != FOUND_OTHER && BeginReplacement(&w, path);
-    lines = Measure(&r, &w, progress, ctx);
+    lines = Measure(view, &r, &w, progress, ctx);
     CloseLineReader(&r);
     if (lines < 0) {
         AbandonReplacement(&w);
@@ -392,8 +411,9 @@ static int BuildIndex(const char *path, int found, int32_t place, const struct s
     return INDEX_MEMORY;
 }
 
-void LoadFileInfo(ProgressFunc progress, void *ctx)
+void LoadIndex(int view, ProgressFunc progress, void *ctx)
 {
+    IndexFile *f = &index_files[view];
     struct stat text_st;
     int32_t place = 0;
     int32_t offset;
@@ -403,44 +423,46 @@ void LoadFileInfo(ProgressFunc progress, void *ctx)
     cur_line = 0;
     cur_offset = 0;
     top_of_page_offset = 0;
-    index_kind = INDEX_NONE;
-    DropCurrentPlace();
+    *f->kind = INDEX_NONE;
+    /* the places of texts without an index file are plain lines */
+    if (view == VIEW_PLAIN)
+        DropCurrentPlace();
     if (stat(filename, &text_st) != 0 || TooLongForIndex(text_st.st_size))
         return;
-    if (FormatInfoName())
-        found = ProbeIndex(info_filename, &text_st, &place);
+    if (FormatIndexName(f))
+        found = ProbeIndex(f->path, &text_st, &place);
     if (found == FOUND_INDEX) {
-        ClearReplacement(info_filename);
-        index_kind = INDEX_FILE;
+        ClearReplacement(f->path);
+        *f->kind = INDEX_FILE;
         return;
     }
     /* a text measured anew opens where it was last read without an index */
-    if (found != FOUND_STALE)
+    if (found != FOUND_STALE && view == VIEW_PLAIN)
         RecallPlace(&place);
-    index_kind = BuildIndex(info_filename, found, place, &text_st, progress, ctx);
-    if (index_kind == INDEX_NONE)
+    *f->kind = BuildIndex(view, found, place, &text_st, progress, ctx);
+    if (*f->kind == INDEX_NONE)
         return;
-    if (index_kind == INDEX_MEMORY)
-        NotePlace(&text_st);
-    offset = GetSavedOffset(cur_line);
+    if (*f->kind == INDEX_MEMORY && view == VIEW_PLAIN)
+        NotePlace(&text_st, cur_line);
+    offset = IndexOffset(view, cur_line);
     if (offset != -1) {
         cur_offset = offset;
         top_of_page_offset = offset;
     }
 }
 
-int32_t GetSavedOffset(int line)
+int32_t IndexOffset(int view, int line)
 {
+    const IndexFile *f = &index_files[view];
     int open_errno;
     int32_t l = -1;
     FILE *fp;
 
-    /* line -1 is the count, the word before line 0 in the file */
-    if (index_kind == INDEX_MEMORY)
-        return line == -1 ? (int32_t)num_lines : MemIndexOffset(line);
-    if (index_kind != INDEX_FILE)
+    if (*f->kind == INDEX_MEMORY)
+        return MemIndexOffset(view, line);
+    if (*f->kind != INDEX_FILE)
         return -1;
-    fp = OpenIndex(info_filename, O_RDONLY, "r", NULL, &open_errno);
+    fp = OpenIndex(f->path, O_RDONLY, "r", NULL, &open_errno);
     if (!fp)
         return -1;
     if (!ReadWordAt(fp, (int64_t)line + INDEX_HEADER_WORDS, &l))
@@ -449,21 +471,55 @@ int32_t GetSavedOffset(int line)
     return l;
 }
 
-void UpdateInfoFile(void)
+int32_t IndexLineAt(int view, int32_t lines, int32_t offset)
 {
+    const IndexFile *f = &index_files[view];
+    int open_errno;
+    int32_t low = 0;
+    int32_t high = lines - 1;
+    int32_t mid;
+    int32_t at;
+    FILE *fp;
+
+    if (*f->kind == INDEX_MEMORY)
+        return MemIndexLineAt(view, offset);
+    if (*f->kind != INDEX_FILE)
+        return -1;
+    fp = OpenIndex(f->path, O_RDONLY, "r", NULL, &open_errno);
+    if (!fp)
+        return -1;
+    /* a word a look: the stream's buffer would read 4 KiB each time */
+    setvbuf(fp, NULL, _IONBF, 0);
+    /* the last line that starts at or before offset */
+    while (low < high) {
+        mid = low + (high - low + 1) / 2;
+        if (!ReadWordAt(fp, (int64_t)mid + INDEX_HEADER_WORDS, &at))
+            break;
+        if (at <= offset)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    fclose(fp);
+    return low < high ? -1 : low;
+}
+
+void StoreSavedLine(int view, int32_t line)
+{
+    const IndexFile *f = &index_files[view];
     unsigned char bytes[INDEX_WORD_SIZE];
     int open_errno;
     FILE *fp;
 
-    if (index_kind == INDEX_MEMORY)
-        KeepPlace();
-    if (index_kind != INDEX_FILE)
+    if (*f->kind == INDEX_MEMORY && view == VIEW_PLAIN)
+        KeepPlace(line);
+    if (*f->kind != INDEX_FILE)
         return;
-    fp = OpenIndex(info_filename, O_WRONLY, "w", NULL, &open_errno);
+    fp = OpenIndex(f->path, O_WRONLY, "w", NULL, &open_errno);
     if (!fp)
         return;
     /* fdopen never truncates: only the saved line at byte 0 changes */
-    PackWord(bytes, cur_line);
+    PackWord(bytes, line);
     fwrite(bytes, 1, INDEX_WORD_SIZE, fp);
     fclose(fp);
 }

@@ -1,6 +1,7 @@
-/* pageview.cpp: one page of the text, PAGE_LINES wrapped lines from the
- * top of the page, and the position in the status line. The caller holds
- * draw_lock for the frame, which keeps the status timer off status. */
+/* pageview.cpp: one page of the text, PAGE_LINES wrapped lines (or book
+ * rows) from the top of the page, and the position in the status line.
+ * The caller holds draw_lock for the frame, which keeps the status timer
+ * off status. */
 #include <string.h>
 
 #include "glyphs.h"
@@ -10,8 +11,8 @@
 void ViewText(SDL_Surface *pFont, SDL_Surface *screen)
 {
     static char block[PAGE_BLOCK_SIZE];
-    char str[LINE_BUF_SIZE];
-    FontCell cells[LINE_BUF_SIZE];
+    char str[BOOK_ROW_SIZE];
+    FontCell cells[BOOK_ROW_SIZE];
     int sheet_cells = SheetCells(pFont);
     LineReader r;
     int opened;
@@ -20,7 +21,7 @@ void ViewText(SDL_Surface *pFont, SDL_Surface *screen)
     cur_offset = top_of_page_offset;
     /* the whole page through one open of the text; rows that cannot be
      * read stay blank */
-    opened = OpenLineReader(&r, filename, top_of_page_offset, block, PAGE_BLOCK_SIZE);
+    opened = OpenCutReader(&r, text_view, top_of_page_offset, block, PAGE_BLOCK_SIZE);
     for (y = 0; y < PAGE_LINES; y++) {
         str[0] = '\0';
         if (opened)

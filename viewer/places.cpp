@@ -310,7 +310,7 @@ int RecallPlace(int32_t *line)
     return 1;
 }
 
-void NotePlace(const struct stat *text_st)
+void NotePlace(const struct stat *text_st, int32_t line)
 {
     SessionPlace *slot = SlotFor(filename);
 
@@ -321,7 +321,7 @@ void NotePlace(const struct stat *text_st)
     strcpy(slot->path, filename);
     slot->size = text_st->st_size;
     slot->mtime = text_st->st_mtime;
-    slot->line = cur_line;
+    slot->line = line;
     slot->read_at = ++texts_opened;
     slot->stored = 0;
     current = slot;
@@ -332,11 +332,11 @@ void DropCurrentPlace(void)
     current = NULL;
 }
 
-void KeepPlace(void)
+void KeepPlace(int32_t line)
 {
     if (!current)
         return;
-    current->line = cur_line;
+    current->line = line;
     current->stored = 0;
 }
 

@@ -71,38 +71,63 @@ int WrapWidth(const char *path);
 int OpenBookReader(LineReader *r, const char *path, int64_t offset,
                    char *buf, int cap, int wrap);
 int ReadBookRow(LineReader *r, char *str);
+/* The picked text (filename) opened at offset for the rows of view:
+ * GetLine's lines, or book rows at wrap_width (a block of at least
+ * BOOK_BLOCK_MIN bytes). */
+int OpenCutReader(LineReader *r, int view, int64_t offset, char *buf, int cap);
 
-/* Line index file. The measuring pass hands progress its text ("Please
- * wait... counting lines: N", also left in status) every PROGRESS_EVERY
- * lines, with the ctx given to LoadFileInfo. */
+/* Line index file, for the view that text_view names (views.cpp): the
+ * plain view's, or the book view's rows with the plain line that holds the
+ * top of the page following the reader in the line index file. The
+ * measuring pass hands progress its text ("Please wait... counting lines:
+ * N", also left in status) every PROGRESS_EVERY lines, with the ctx given
+ * to LoadFileInfo. SwitchView turns to the other view, which the next
+ * LoadFileInfo opens at the line or row that holds the top of the page;
+ * FollowPlainPlace, after a move, stores the plain line in the book view. */
 typedef void (*ProgressFunc)(const char *text, void *ctx);
 void LoadFileInfo(ProgressFunc progress, void *ctx);
 int32_t GetSavedOffset(int line);
 void UpdateInfoFile(void);
+void SwitchView(void);
+void FollowPlainPlace(void);
 
-/* The index in memory, which the measuring pass fills whether or not it
- * writes an index file. MemIndexStart takes the table's size in words:
- * MEM_INDEX_WORDS, smaller only for tests of its halving (with k above
+/* Either view's index file (lineindex.cpp), the same code for both.
+ * LoadIndex reuses or measures it, setting num_lines, cur_line and the
+ * offsets of its saved line; IndexOffset is a line's offset (-1 for none);
+ * IndexLineAt the line of lines that holds byte offset (-1 when it cannot
+ * be read); StoreSavedLine keeps line as its saved line (for the plain
+ * view without an index file, as the text's place). */
+void LoadIndex(int view, ProgressFunc progress, void *ctx);
+int32_t IndexOffset(int view, int line);
+int32_t IndexLineAt(int view, int32_t lines, int32_t offset);
+void StoreSavedLine(int view, int32_t line);
+
+/* The index in memory, a table for each view, which the measuring pass
+ * fills whether or not it writes an index file. MemIndexStart takes the
+ * table's size in words: at most MEM_INDEX_WORDS (BOOK_MEM_INDEX_WORDS for
+ * the book view), smaller only for tests of its halving (with k above
  * MEM_INDEX_MAX_STEP lines past that many in an entry are not found).
  * MemIndexAdd takes the offsets where the next lines start, in order, as
  * ReadLineEnds gives them; MemIndexOffset is a line's offset, the text's
  * end for the line after the last, -1 for none. */
-void MemIndexStart(int words);
-void MemIndexAdd(const int64_t *ends, int n);
-int32_t MemIndexOffset(int line);
+void MemIndexStart(int view, int words);
+void MemIndexAdd(int view, const int64_t *ends, int n);
+int32_t MemIndexOffset(int view, int line);
+/* The line that holds byte offset: the last that starts at or before it. */
+int32_t MemIndexLineAt(int view, int32_t offset);
 
 /* The places of texts read with the index in memory (places.cpp), keyed
  * by filename. RecallPlace gives the line last kept for it, in this
  * session or in the file of places: 1, or 0 for none. NotePlace makes the
- * text just opened the current one, at cur_line; DropCurrentPlace says the
- * text being opened keeps its place elsewhere. KeepPlace takes cur_line at
- * every move; StorePlaces writes the file of places when the reader leaves
+ * text just opened the current one, at line; DropCurrentPlace says the
+ * text being opened keeps its place elsewhere. KeepPlace takes the line at
+ * the top at every move; StorePlaces writes the file of places when the reader leaves
  * the text, if its place is not in it yet. ForgetPlaces empties the
  * session's memory, as at start. */
 int RecallPlace(int32_t *line);
-void NotePlace(const struct stat *text_st);
+void NotePlace(const struct stat *text_st, int32_t line);
 void DropCurrentPlace(void);
-void KeepPlace(void);
+void KeepPlace(int32_t line);
 void StorePlaces(void);
 void ForgetPlaces(void);
 

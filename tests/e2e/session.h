@@ -38,7 +38,7 @@ using namespace testutil;
 
 // The GP2X buttons as its SDL port numbers them.
 enum Button {
-    kStickUp = 0, kStickLeft = 2, kStickDown = 4, kStickRight = 6, kStart = 8,
+    kStickUp = 0, kStickLeft = 2, kStickDown = 4, kStickRight = 6, kStart = 8, kSelect = 9,
     kL = 10, kR = 11, kA = 12, kB = 13, kX = 14, kY = 15, kVolUp = 16, kVolDown = 17
 };
 

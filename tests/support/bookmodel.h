@@ -127,6 +127,21 @@ inline int DrawnCells(const std::string &s) {
     return TextToCells(s.data(), static_cast<int>(s.size()), cells.data(), FONT_MAX_CELLS);
 }
 
+// Three paragraphs written for the tests, in the manner of a novel's
+// narration.
+const char *const kNarration[] = {
+    "The morning came slowly over the roofs of the small town, and by the time the baker had "
+    "opened his shutters the whole street smelled of bread and wet stone. Nobody in the house "
+    "across the square had slept well; the letter that had arrived the evening before lay "
+    "unopened on the table in the hall, and everybody who passed it looked at it and went on.",
+    "She came down at eight, dressed as if for a journey, and asked the maid whether the carriage "
+    "had been ordered. The maid said that it had not, that nobody had said anything about a "
+    "carriage, and that the master was still asleep. She stood for a long moment at the window, "
+    "then took the letter, turned it over twice, and put it into her pocket without a word.",
+    "It was only in the afternoon, when the rain had stopped and the light had gone yellow and "
+    "thin, that her brother found her in the garden, sitting on the bench under the old pear "
+    "tree with her hands in her lap, and understood from her face that she had read it.",
+};
 // A text made paragraph by paragraph, keeping the offsets of the line
 // feeds that must join.
 struct BookText {
@@ -159,6 +174,15 @@ struct BookText {
         return [this](size_t q) { return joins.count(q) > 0; };
     }
 };
+
+// The paragraphs of kNarration wrapped at width, rounds times over, a
+// blank line between them.
+inline BookText Narration(int width, const std::string &eol = "\n", int rounds = 2) {
+    BookText b;
+    for (int i = 0; i < rounds; i++)
+        for (const char *p : kNarration) b.Para(p, width, eol).Line("", eol);
+    return b;
+}
 
 }  // namespace testutil
 

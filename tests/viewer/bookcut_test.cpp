@@ -38,20 +38,6 @@ void ExpectSameRowsFromEveryStart(const std::string &path, int wrap, const std::
     }
 }
 
-// Written for these tests, in the manner of a novel's narration.
-const char *const kProse[] = {
-    "The morning came slowly over the roofs of the small town, and by the time the baker had "
-    "opened his shutters the whole street smelled of bread and wet stone. Nobody in the house "
-    "across the square had slept well; the letter that had arrived the evening before lay "
-    "unopened on the table in the hall, and everybody who passed it looked at it and went on.",
-    "She came down at eight, dressed as if for a journey, and asked the maid whether the carriage "
-    "had been ordered. The maid said that it had not, that nobody had said anything about a "
-    "carriage, and that the master was still asleep. She stood for a long moment at the window, "
-    "then took the letter, turned it over twice, and put it into her pocket without a word.",
-    "It was only in the afternoon, when the rain had stopped and the light had gone yellow and "
-    "thin, that her brother found her in the garden, sitting on the bench under the old pear "
-    "tree with her hands in her lap, and understood from her face that she had read it.",
-};
 const char *const kRussian =
     "Утро медленно поднималось над крышами маленького города, и к тому времени, когда пекарь "
     "открыл ставни, вся улица пахла хлебом и мокрым камнем. Никто в доме на другой стороне "
@@ -63,13 +49,6 @@ const char *const kGerman =
     "gut geschlafen; der Brief, der am Abend zuvor gekommen war, lag ungeöffnet auf dem Tisch im "
     "Flur, und jeder, der vorüberging, sah ihn an und ging weiter. Süße Grüße, schrieb sie später.";
 
-// Paragraphs of kProse wrapped at width, a blank line between them.
-BookText Prose(int width, const std::string &eol = "\n", int rounds = 2) {
-    BookText b;
-    for (int i = 0; i < rounds; i++)
-        for (const char *p : kProse) b.Para(p, width, eol).Line("", eol);
-    return b;
-}
 
 struct BookCase {
     const char *name;
@@ -87,16 +66,16 @@ std::string Rep(const std::string &s, int n) {
 }
 
 std::vector<BookCase> BookCases() {
-    BookText list = Prose(70, "\n", 1);
+    BookText list = Narration(70, "\n", 1);
     list.Line("What was in the trunk:")
         .Line("1. a coat of grey wool, too warm for the season and too old to sell")
         .Line("2. three books, one of them without its cover")
         .Line("a) a letter    b) a pen")
         .Line("- and a knife, which nobody could explain");
-    BookText quoted = Prose(70, "\n", 1);
-    quoted.Para(kProse[0], 72).Line("    Dear brother, I am well and the weather is fine.")
+    BookText quoted = Narration(70, "\n", 1);
+    quoted.Para(kNarration[0], 72).Line("    Dear brother, I am well and the weather is fine.")
         .Line("    Do not come; there is nothing here to come for.")
-        .Para(kProse[1], 72);
+        .Para(kNarration[1], 72);
     BookText verse;
     for (int i = 0; i < 12; i++) verse.Line("The rain came down upon the hill,").Line("  and all the town lay still.");
     BookText code;
@@ -107,22 +86,22 @@ std::vector<BookCase> BookCases() {
             .Line("            found++;").Line("    }")
             .Line("    return found; /* the caller checks this against the limit it gave */").Line("}");
     BookText long_paras;
-    for (int i = 0; i < 12; i++) long_paras.Line(kProse[i % 3]);
+    for (int i = 0; i < 12; i++) long_paras.Line(kNarration[i % 3]);
     BookText fits;
     for (int i = 0; i < 30; i++) fits.Line("line " + std::to_string(i) + " of a note that fits on a row");
     BookText tabs;
     tabs.Line("name\tcount\tweight").Line("pears\t12\t3.5 kg").Line("\tindented by a tab, then prose");
     BookText cyrillic, german;
     for (int i = 0; i < 4; i++) cyrillic.Para(kRussian, 70).Line(""), german.Para(kGerman, 72).Line("");
-    BookText long_word = Prose(70);
+    BookText long_word = Narration(70);
     long_word.Para("see " + Rep("w", 120) + " and the rest of the sentence that follows it here", 70);
     BookText exact;
     exact.Line(Rep("x", 53)).Line("after").Line(Rep("ab ", 17) + "ab").Line("after").Line(Rep("y", 106));
     return {
-        {"ProseAt60", Prose(60), 60, false},
-        {"ProseAt70", Prose(70), 70, false},
-        {"ProseAt78", Prose(78), 78, false},
-        {"ProseAt70Crlf", Prose(70, "\r\n"), 70, false},
+        {"ProseAt60", Narration(60), 60, false},
+        {"ProseAt70", Narration(70), 70, false},
+        {"ProseAt78", Narration(78), 78, false},
+        {"ProseAt70Crlf", Narration(70, "\r\n"), 70, false},
         {"NumberedListAfterProse", list, 70, false},
         {"IndentedQuotationInProse", quoted, 72, false},
         {"Verse", verse, 0, true},
@@ -192,8 +171,8 @@ std::string GeneratedBook(std::mt19937 &rng, int pieces) {
         switch (pick(8)) {
         case 0: text += std::string(1 + pick(3000), '\r'); break;
         case 1: text += std::string(50 + pick(6), 'a') + ends[pick(sizeof ends / sizeof ends[0])]; break;
-        case 2: text += BookText().Para(kProse[pick(3)], 55 + pick(26), pick(3) ? "\n" : "\r\n").text; break;
-        case 3: text += Rep(kProse[0], 3) + "\n"; break;
+        case 2: text += BookText().Para(kNarration[pick(3)], 55 + pick(26), pick(3) ? "\n" : "\r\n").text; break;
+        case 3: text += Rep(kNarration[0], 3) + "\n"; break;
         case 4: text += Rep("e\xCC\x81\xCC\x81", 100 + pick(200)); break;
         default: text += bits[pick(sizeof bits / sizeof bits[0])]; break;
         }

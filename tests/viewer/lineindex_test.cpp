@@ -360,19 +360,25 @@ TEST_F(LineIndex, MemoryIndexFindsEveryLineAcrossHalvings) {
     ASSERT_GT(count, 4000);
     for (int words : {2, 8, 1000, static_cast<int>(MEM_INDEX_WORDS)}) {
         SCOPED_TRACE(words);
-        MemIndexStart(words);
+        MemIndexStart(VIEW_PLAIN, words);
         std::vector<int64_t> ends(model.begin() + 3, model.end());
         for (size_t at = 0, batch = 1; at < ends.size(); at += batch, batch = batch * 7 % 101 + 1)
-            MemIndexAdd(ends.data() + at, static_cast<int>(std::min(batch, ends.size() - at)));
-        for (int32_t line = count; line >= 0; line--) ASSERT_EQ(MemIndexOffset(line), model[2 + line]) << line;
-        for (int32_t line = 0; line <= count; line++) ASSERT_EQ(MemIndexOffset(line), model[2 + line]) << line;
-        EXPECT_EQ(MemIndexOffset(count + 1), -1);
-        EXPECT_EQ(MemIndexOffset(-1), -1);
+            MemIndexAdd(VIEW_PLAIN, ends.data() + at, static_cast<int>(std::min(batch, ends.size() - at)));
+        for (int32_t line = count; line >= 0; line--) ASSERT_EQ(MemIndexOffset(VIEW_PLAIN, line), model[2 + line]) << line;
+        for (int32_t line = 0; line <= count; line++) ASSERT_EQ(MemIndexOffset(VIEW_PLAIN, line), model[2 + line]) << line;
+        EXPECT_EQ(MemIndexOffset(VIEW_PLAIN, count + 1), -1);
+        EXPECT_EQ(MemIndexOffset(VIEW_PLAIN, -1), -1);
+        // the line that holds a byte: its first, its last, a line taking none
+        for (int32_t line = 0; line < count; line++) {
+            int32_t last = std::max(model[2 + line], model[3 + line] - 1);
+            ASSERT_EQ(MemIndexLineAt(VIEW_PLAIN, model[2 + line]), line) << line;
+            ASSERT_EQ(MemIndexLineAt(VIEW_PLAIN, last), line) << line;
+        }
         // a page of lookups within one entry's lines (k is 512 to 2048 for
         // 8 words) reads the text once, and not at all with k = 1
-        MemIndexOffset(0);
+        MemIndexOffset(VIEW_PLAIN, 0);
         WatchOpens(filename);
-        for (int32_t line = 1025; line < 1040; line++) MemIndexOffset(line);
+        for (int32_t line = 1025; line < 1040; line++) MemIndexOffset(VIEW_PLAIN, line);
         if (words == 8 || words == MEM_INDEX_WORDS) {
             EXPECT_EQ(OpenCount(), words == 8 ? 1 : 0);
         }

@@ -32,6 +32,7 @@ protected:
     }
     void PickPath(const std::string &folder, const std::string &name) {
         testutil::PickText(folder, name);
+        text_view = VIEW_PLAIN;
         num_lines = 1234;
         cur_line = 77;
         cur_offset = 999;
