@@ -14,6 +14,8 @@
 //                               the screen N times, for callgrind
 //   tomo_bench --measure FILE   measure FILE once (first visit) and exit,
 //                               for callgrind on the measuring pass
+//   tomo_bench --measure-book FILE   measure FILE's line index file, then
+//                               its book view's index (callgrind that alone)
 //   tomo_bench --cut FILE plain|book   cut FILE into the plain view's lines
 //                               or the book view's rows once, without an
 //                               index, for callgrind on the cut alone
@@ -30,6 +32,7 @@
 //   tomo_bench --peak-rss-memory DIR NAME   the same with a folder at the
 //                               index name, so the text is measured into
 //                               the index in memory
+//   tomo_bench --peak-rss-book DIR NAME   the same in the book view
 #include <SDL.h>
 
 #include <sys/resource.h>
@@ -59,6 +62,10 @@ namespace {
 
 using testutil::IndexFile;
 using testutil::PickText;
+
+std::string BookIndexFile(const std::string &dir, const std::string &name) {
+    return dir + "/." + name + ".tomo-book";
+}
 
 // Process CPU time for reopening and frames: the machine is shared, and
 // time spent waiting for a core is not the program's.
@@ -471,9 +478,16 @@ std::string self_path;
 // A child's peak RSS counts what it held before its exec too, the image of
 // the process that forked it; so this runs in a fresh, small process of
 // its own (--peak-rss), never in the one that generated the texts.
-long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_memory = false) {
+long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_memory = false, bool book = false) {
     std::string run = dir + "/run-" + name;
     mkdir(run.c_str(), 0755);
+    // a state folder of its own, where the chosen view is book or none
+    std::string state = run + "/.state", view = state + "/tomo/view";
+    mkdir(state.c_str(), 0755);
+    mkdir((state + "/tomo").c_str(), 0755);
+    unlink(view.c_str());
+    if (book) WriteText(view, "book\n");
+    unlink(BookIndexFile(run, name).c_str());
     std::string text = run + "/" + name, font_link = run + "/simplefont.tga";
     std::string script = run + "/.script";
     unlink(text.c_str());
@@ -496,6 +510,7 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_mem
         setenv("LD_PRELOAD", TOMO_STANDIN, 1);
         setenv("TOMO_STANDIN_SCRIPT", script.c_str(), 1);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("XDG_STATE_HOME", state.c_str(), 1);
         int null = open("/dev/null", O_WRONLY);
         if (null >= 0) dup2(null, 1);  // the listing it prints
         execl(TOMO_PROGRAM, TOMO_PROGRAM, static_cast<char *>(nullptr));
@@ -506,7 +521,8 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_mem
     struct stat st;
     if (pid < 0 || wait4(pid, &status, 0, &ru) != pid || !WIFEXITED(status) ||
         WEXITSTATUS(status) != 0 || stat(IndexFile(run, name).c_str(), &st) != 0 ||
-        (S_ISDIR(st.st_mode) != 0) != in_memory) {
+        (S_ISDIR(st.st_mode) != 0) != in_memory ||
+        (book && !in_memory && stat(BookIndexFile(run, name).c_str(), &st) != 0)) {
         fprintf(stderr, "the program did not measure %s (status %d)\n", name.c_str(), status);
         exit(1);
     }
@@ -514,14 +530,18 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_mem
     unlink(font_link.c_str());
     unlink(script.c_str());
     unlink(IndexFile(run, name).c_str());
+    unlink(BookIndexFile(run, name).c_str());
     rmdir(IndexFile(run, name).c_str());
+    unlink(view.c_str());
+    rmdir((state + "/tomo").c_str());
+    rmdir(state.c_str());
     rmdir(run.c_str());
     return ru.ru_maxrss;
 }
 
-long PeakKiB(const std::string &dir, const std::string &name, bool in_memory = false) {
-    std::string command = "'" + self_path + (in_memory ? "' --peak-rss-memory '" : "' --peak-rss '") + dir +
-                          "' '" + name + "'";
+long PeakKiB(const std::string &dir, const std::string &name, bool in_memory = false, bool book = false) {
+    std::string mode = in_memory ? "--peak-rss-memory" : book ? "--peak-rss-book" : "--peak-rss";
+    std::string command = "'" + self_path + "' " + mode + " '" + dir + "' '" + name + "'";
     FILE *child = popen(command.c_str(), "r");
     long kib = -1;
     if (!child || fscanf(child, "%ld", &kib) != 1 || pclose(child) != 0 || kib <= 0) {
@@ -531,12 +551,35 @@ long PeakKiB(const std::string &dir, const std::string &name, bool in_memory = f
     return kib;
 }
 
-int MeasureOne(const std::string &path) {
+// The first visit of a text in the book view whose line index file is
+// there already: the book view's own measuring, alone.
+double BookFirstVisitSeconds(const std::string &dir, const std::string &name) {
+    PickText(dir, name);
+    text_view = VIEW_PLAIN;
+    GetFileInfo(font, screen);
+    unlink(BookIndexFile(dir, name).c_str());
+    text_view = VIEW_BOOK;
+    clear_screen(screen);
+    double t0 = WallNow();
+    GetFileInfo(font, screen);
+    double s = WallNow() - t0;
+    text_view = VIEW_PLAIN;
+    if (book_index_kind != INDEX_FILE) {
+        fprintf(stderr, "measuring %s in the book view made no index\n", name.c_str());
+        exit(1);
+    }
+    return s;
+}
+
+int MeasureOne(const std::string &path, bool book) {
     size_t slash = path.rfind('/');
     std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     StartVideo();
-    FirstVisitSeconds(dir, name);
+    if (book)
+        BookFirstVisitSeconds(dir, name);
+    else
+        FirstVisitSeconds(dir, name);
     return 0;
 }
 
@@ -637,6 +680,43 @@ void BookCut(const std::string &dir) {
         double plain = BestCutSeconds(path, false, &lines), book = BestCutSeconds(path, true, &rows);
         printf("%-22s %5d %10ld %10ld %10.2f %10.2f %7.2fx\n", name, WrapWidth(path.c_str()), lines, rows,
                plain * 1e3, book * 1e3, book / plain);
+        fflush(stdout);
+    }
+
+    printf("\nThe first visit in the book view (GetFileInfo, dummy video driver), warm cache,\n"
+           "best of 9, wall-clock milliseconds: the book view's measuring, with the line\n"
+           "index file there already, against the plain view's first visit; and a new\n"
+           "text opened in the book view, which measures both\n");
+    printf("%-22s %10s %10s %8s %12s %8s\n", "text", "plain", "book", "/plain", "new in book", "/plain");
+    for (const char *name : kBookTexts) {
+        double plain = 1e9, book = 1e9, both = 1e9;
+        for (int i = 0; i < 9; i++) {
+            plain = std::min(plain, FirstVisitSeconds(dir, name));
+            book = std::min(book, BookFirstVisitSeconds(dir, name));
+            unlink(BookIndexFile(dir, name).c_str());
+            text_view = VIEW_BOOK;
+            both = std::min(both, FirstVisitSeconds(dir, name));
+            text_view = VIEW_PLAIN;
+        }
+        printf("%-22s %10.2f %10.2f %7.2fx %12.2f %7.2fx\n", name, plain * 1e3, book * 1e3, book / plain,
+               both * 1e3, both / plain);
+        fflush(stdout);
+    }
+
+    printf("\nReopening in the book view (both index files there), best / median of 301,\n"
+           "microseconds\n");
+    text_view = VIEW_BOOK;
+    for (const char *name : {"prose-10MB.txt", "cyrillic-10MB.txt"}) {
+        double best, median;
+        SecondVisit(dir, name, &best, &median);
+        printf("%-22s %8.1f / %8.1f\n", name, best * 1e6, median * 1e6);
+    }
+    text_view = VIEW_PLAIN;
+
+    printf("\nPeak RSS of the program opening a new text in the book view\n");
+    for (const char *name : {"prose-10MB.txt", "cyrillic-10MB.txt"}) {
+        long plain = PeakKiB(dir, name), book = PeakKiB(dir, name, false, true);
+        printf("%-22s %8ld KiB   (plain view %ld KiB, %+ld KiB)\n", name, book, plain, book - plain);
         fflush(stdout);
     }
 }
@@ -807,13 +887,16 @@ int main(int argc, char **argv) {
     char exe[4096];
     ssize_t len = readlink("/proc/self/exe", exe, sizeof exe - 1);
     self_path = len > 0 ? std::string(exe, static_cast<size_t>(len)) : argv[0];
-    if (argc == 4 && (std::string(argv[1]) == "--peak-rss" || std::string(argv[1]) == "--peak-rss-memory")) {
-        printf("%ld\n", ProgramPeakKiB(argv[2], argv[3], std::string(argv[1]) == "--peak-rss-memory"));
+    if (argc == 4 && (std::string(argv[1]) == "--peak-rss" || std::string(argv[1]) == "--peak-rss-memory" ||
+                      std::string(argv[1]) == "--peak-rss-book")) {
+        printf("%ld\n", ProgramPeakKiB(argv[2], argv[3], std::string(argv[1]) == "--peak-rss-memory",
+                                       std::string(argv[1]) == "--peak-rss-book"));
         return 0;
     }
     if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--frames")
         return Frames(argv[2], atol(argv[3]), argc == 5 ? argv[4] : "");
-    if (argc == 3 && std::string(argv[1]) == "--measure") return MeasureOne(argv[2]);
+    if (argc == 3 && std::string(argv[1]) == "--measure") return MeasureOne(argv[2], false);
+    if (argc == 3 && std::string(argv[1]) == "--measure-book") return MeasureOne(argv[2], true);
     if (argc == 4 && std::string(argv[1]) == "--cut") return CutText(argv[2], std::string(argv[3]) == "book") < 0;
     if (argc == 3 && std::string(argv[1]) == "--sheet") {
         StartVideo();
@@ -825,7 +908,8 @@ int main(int argc, char **argv) {
     char *dir = argc == 2 && argv[1][0] != '-' ? realpath(argv[1], nullptr) : nullptr;
     if (dir != nullptr) return RunAll(dir);
     fprintf(stderr, "usage: %s DIR | --frames page|cyrillic|list N [loaded] | --sheet N | --measure FILE"
-                    " | --cut FILE plain|book | --first-visit FILE RUNS | --peak-rss[-memory] DIR NAME\n",
+                    " | --measure-book FILE | --cut FILE plain|book | --first-visit FILE RUNS"
+                    " | --peak-rss[-memory|-book] DIR NAME\n",
             argv[0]);
     return 2;
 }

@@ -3,8 +3,9 @@
 # (Release, build-bench/), generates the texts into a temporary folder and
 # prints every figure of one run: measuring against the job's limit (reading
 # the text, writing and syncing its index), reopening, frame times and the
-# program's peak memory with the dummy video driver; measuring on a real
-# display (Xvfb) beside the dummy driver, on classic SDL 1.2 and on
+# program's peak memory with the dummy video driver; the book view's cut,
+# first visit, reopening and peak memory against the plain view's;
+# measuring on a real display (Xvfb) beside the dummy driver, on classic SDL 1.2 and on
 # sdl12-compat, with the bytes presented meanwhile; and the callgrind
 # instruction counts of the measuring pass, of one page (ASCII and
 # Cyrillic) and list frame, and of loading the font sheet.
@@ -101,15 +102,24 @@ done
 
 # --- instructions -------------------------------------------------------------
 # The measuring pass as the console runs it (the same portable code), per
-# byte of text: GetFileInfo alone, one first visit of a 10 MB text.
+# byte of text: GetFileInfo alone, one first visit of a 10 MB text; in the
+# book view, with the line index file there already (its reuse is counted
+# too, a few hundred instructions), the book view's measuring.
 echo
 echo "Instructions per byte of the measuring pass (callgrind --toggle-collect='GetFileInfo*')"
-for text in lines-10MB.txt paragraphs-10MB.txt; do
-    rm -f "$dir/.$text.tomo"
-    valgrind --tool=callgrind --toggle-collect='GetFileInfo*' \
-        --callgrind-out-file="$scratch/callgrind.measure" "$bench" --measure "$dir/$text" 2>/dev/null
-    total=$(sed -n 's/^totals: *//p' "$scratch/callgrind.measure")
-    printf '%-22s %6.2f\n' "$text" "$(awk -v n="$total" -v s="$(stat -c %s "$dir/$text")" 'BEGIN { print n / s }')"
+printf '%-22s %8s %8s %10s\n' text plain book book/plain
+for text in lines-10MB.txt paragraphs-10MB.txt prose-10MB.txt cyrillic-10MB.txt; do
+    size=$(stat -c %s "$dir/$text")
+    rm -f "$dir/.$text.tomo" "$dir/.$text.tomo-book"
+    for view in plain book; do
+        mode=--measure
+        [ "$view" = book ] && mode=--measure-book
+        valgrind --tool=callgrind --toggle-collect='GetFileInfo*' \
+            --callgrind-out-file="$scratch/callgrind.measure.$view" "$bench" "$mode" "$dir/$text" 2>/dev/null
+        cut_ir[$view]=$(sed -n 's/^totals: *//p' "$scratch/callgrind.measure.$view")
+    done
+    awk -v t="$text" -v p="${cut_ir[plain]}" -v b="${cut_ir[book]}" -v s="$size" \
+        'BEGIN { printf "%-22s %8.2f %8.2f %9.2fx\n", t, p / s, b / s, b / p }'
 done
 
 # The cut alone, plain lines against book rows, per byte of text.

@@ -27,6 +27,18 @@
  * again. 0 until asked. */
 static signed char two_byte_cells[0x800];
 
+/* A letter of two bytes at p whose cells are known, as LetterCells gives
+ * it; 0 for any other. */
+static inline int TwoByteCells(const unsigned char *p, int n)
+{
+    int known;
+
+    if (p[0] < 0xC2 || p[0] > 0xDF || n < 2 || (p[1] & 0xC0) != 0x80)
+        return 0;
+    known = two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)];
+    return known > 0 ? (known - 1) * 16 + 2 : 0;
+}
+
 /* The letter at p, of which n bytes may be read, as LetterAt sees it: its
  * cells * 16 + its bytes. */
 static int LetterCells(const unsigned char *p, int n)
@@ -37,11 +49,9 @@ static int LetterCells(const unsigned char *p, int n)
 
     if (p[0] < 0x80)
         return 16 + 1;
-    if (p[0] >= 0xC2 && p[0] <= 0xDF && n >= 2 && (p[1] & 0xC0) == 0x80) {
-        known = two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)];
-        if (known > 0)
-            return (known - 1) * 16 + 2;
-    }
+    known = TwoByteCells(p, n);
+    if (known > 0)
+        return known;
     len = LetterAt((const char *)p, n, &cells);
     if (len == 2)
         two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)] = (signed char)(cells + 1);
@@ -60,16 +70,17 @@ static int LineCells(const char *p, int n)
     int w;
 
     while (i < n && cells <= WRAP_MAX_COLS) {
-        if (p[i] == '\t')
-            return -1;
-        if ((unsigned char)p[i] < 0x80) {
-            cells += p[i] != '\r';
+        /* most bytes: one cell each */
+        if ((unsigned char)p[i] > '\r' && (unsigned char)p[i] < 0x80) {
+            cells++;
             i++;
             continue;
         }
+        if (p[i] == '\t')
+            return -1;
         w = LetterCells((const unsigned char *)p + i, n - i);
-        cells += w / 16;
-        i += w % 16;
+        cells += p[i] == '\r' ? 0 : w >> 4;
+        i += w & 15;
     }
     return cells <= WRAP_MAX_COLS ? cells : WRAP_MAX_COLS + 1;
 }
@@ -120,7 +131,8 @@ int WrapWidth(const char *path)
     /* whole lines only: the sample's cut-off last line is not looked at */
     for (i = 0; (lf = (const char *)memchr(sample + i, '\n', (size_t)(n - i))) != NULL;
          i = (int)(lf - sample) + 1) {
-        cells = LineCells(sample + i, (int)(lf - sample) - i);
+        /* a line of no more bytes than a row has no more cells */
+        cells = (int)(lf - sample) - i > TEXT_COLS ? LineCells(sample + i, (int)(lf - sample) - i) : 0;
         if (cells > TEXT_COLS) {
             count[cells]++;
             lines++;
