@@ -8,8 +8,8 @@
 # draws and presents from its own thread; each window is closed at the end.
 # Usage: xwindow_test.sh TOMO-DESKTOP STANDIN.so FONT RGB565CMP XCLOSE [PICTURES-DIR]
 # With PICTURES-DIR, the list, a page, a Russian page, a page of a Windows
-# text and the help line of the second window are saved there, as a reader
-# sees them.
+# text, a novel's first page in the plain view and in the book view and the
+# help line of the second window are saved there, as a reader sees them.
 set -euo pipefail
 tomo=$1 standin=$2 font=$3 cmp=$4 xclose=$5 pictures=${6:-}
 
@@ -27,6 +27,8 @@ fail() { echo "xwindow_test: $*" >&2; exit 1; }
 
 tree=$work/tree frames=$work/frames shots=$work/shots
 mkdir -p "$tree/books/old" "$frames" "$shots"
+# the chosen view is kept here, not in the state folder of whoever runs this
+export XDG_STATE_HOME=$work/state
 cp "$font" "$tree/simplefont.tga"
 printf 'Buy milk.\nCall the shop about the lamp.\n' > "$tree/books/notes.txt"
 printf 'An older draft.\n' > "$tree/books/ALPHA.TXT"
@@ -38,6 +40,20 @@ printf '%s\n\n' "Анна Каренина" "Мне отмщение, и аз в
     > "$tree/books/Анна Каренина.txt"
 printf '%b' 'Stepan Arkadyevitch sighed, wiped his face, and with\na subdued tread walked out of the room. "Matvey says\nshe will come round; but how? I don\x92t see the least\nchance of it. Ah, oh, how horrible it is! And how\nvulgarly she shouted," he said to himself,\nremembering her shriek and the words\x97"scoundrel"\nand "mistress."\n\nStepan Arkadyevitch was fond of a joke: "And maybe\nshe will come round! That\x92s a good expression,\n\x91_come round,_\x92" he thought. "I must repeat that."\n\n"You won\x92t dine at home?" said Matvey, seeing him\noff. "That\x92s as it happens. But here\x92s for the\nhousekeeping," he said. "That\x92ll be enough."\n' \
     > "$tree/books/anna-karenina.txt"
+# A novel's narration as it is commonly found, hard-wrapped at 70 columns
+# by an editor: a line takes words while they fit.
+awk 'BEGIN {
+    p[0] = "The morning came slowly over the roofs of the small town, and by the time the baker had opened his shutters the whole street smelled of bread and wet stone. Nobody in the house across the square had slept well; the letter that had arrived the evening before lay unopened on the table in the hall, and everybody who passed it looked at it and went on."
+    p[1] = "She came down at eight, dressed as if for a journey, and asked the maid whether the carriage had been ordered. The maid said that it had not, that nobody had said anything about a carriage, and that the master was still asleep. She stood for a long moment at the window, then took the letter, turned it over twice, and put it into her pocket without a word."
+    p[2] = "It was only in the afternoon, when the rain had stopped and the light had gone yellow and thin, that her brother found her in the garden, sitting on the bench under the old pear tree with her hands in her lap, and understood from her face that she had read it."
+    for (i = 0; i < 3; i++) {
+        n = split(p[i], w, " ")
+        line = w[1]
+        for (j = 2; j <= n; j++) {
+            if (length(line) + 1 + length(w[j]) > 70) { print line; line = w[j] }
+            else line = line " " w[j]
+        }
+        printf "%s\n\n", line } }' > "$tree/books/tale.txt"
 awk 'BEGIN {
     s[0] = "The lamp burned low while the rain kept on at the window."
     s[1] = "Nobody in the house had slept since the letter came,"
@@ -50,7 +66,8 @@ awk 'BEGIN {
 
 # key name for xdotool, key name for the stand-in, picture after it; the
 # folder books/ lists "..", ALPHA.TXT, anna-karenina.txt, notes.txt, old,
-# story.txt, "Анна Каренина.txt"
+# story.txt, tale.txt, "Анна Каренина.txt". The tale's first page is shown
+# in the plain view, then in the book view (Tab) and back.
 steps=(
     "Down Down -"
     "Return Return -"
@@ -62,6 +79,13 @@ steps=(
     "Return Return russian"
     "Escape Escape -"
     "End End -"
+    "Up Up -"
+    "Return Return plainview"
+    "Tab Tab bookview"
+    "Tab Tab -"
+    "Escape Escape -"
+    "End End -"
+    "Up Up -"
     "Up Up -"
     "Return Return page"
     "Next PageDown page2"
@@ -80,7 +104,7 @@ printf 'wait 10500\nshot help.bmp\nquit\n' >> "$script"
 (cd "$tree" && env LD_PRELOAD="$standin" SDL_VIDEODRIVER=dummy TOMO_SCALE=1 TOMO_STANDIN_SCRIPT="$script" \
     TOMO_STANDIN_OUT="$frames" TOMO_STANDIN_LOG="$work/standin.log" "$tomo" > /dev/null) \
     || fail "the stand-in session failed"
-rm -f "$tree"/books/.*.tomo
+rm -f "$tree"/books/.*.tomo "$tree"/books/.*.tomo-book "$XDG_STATE_HOME/tomo/view"
 for f in "$frames"/*.bmp; do convert "$f" -depth 8 "rgb:${f%.bmp}.rgb"; done
 
 # --- the real window ---------------------------------------------------------
@@ -170,7 +194,7 @@ close_window() {
     tomo_pid=""
     [ "$status" = 0 ] || fail "tomo exited with $status after the window was closed"
     echo "scale $scale: window closed, tomo exited 0"
-    rm -f "$tree"/books/.*.tomo
+    rm -f "$tree"/books/.*.tomo "$tree"/books/.*.tomo-book "$XDG_STATE_HOME/tomo/view"
 }
 
 # --- scale 1, asked for --------------------------------------------------------
@@ -207,7 +231,7 @@ echo "help line frame identical"
 
 if [ -n "$pictures" ]; then
     mkdir -p "$pictures"
-    for name in list page russian windows help; do
+    for name in list page russian windows plainview bookview help; do
         convert "$shots/$name.xwd" "$pictures/$name.png"
     done
 fi
