@@ -125,8 +125,9 @@ TEST_F(BookViewOnConsole, EveryMoveCountsRows) {
     for (size_t i = 0; i < moves.size(); i++)
         EXPECT_EQ(session.Rows("move" + std::to_string(i)), novel.BookPage(moves[i].second))
             << "after move " << i << " (button " << moves[i].first << ")";
-    EXPECT_EQ(ReadWords(BookIndexFile(session.Root(), "novel.txt"))[0], step);
-    EXPECT_EQ(ReadWords(Index("novel.txt"))[0], novel.LineAt(novel.rows[static_cast<size_t>(step)].start));
+    EXPECT_EQ(ReadWords(BookIndexFile(session.Root(), "novel.txt")), novel.BookIndex(step));
+    EXPECT_EQ(ReadWords(Index("novel.txt")),
+              ModelIndex(novel.book.text, novel.LineAt(novel.rows[static_cast<size_t>(step)].start)));
 }
 
 // The view is every text's and outlives the program: the list and a new
