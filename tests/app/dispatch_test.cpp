@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Buttons, ListMoveTest, ::testing::Values(
     ListMove{5, 2, BTN_Y, 1}, ListMove{5, 2, BTN_RIGHT, 4}, ListMove{5, 2, BTN_LEFT, 0},
     ListMove{0, 0, BTN_R, 0}, ListMove{0, 0, BTN_RIGHT, 0}, ListMove{0, 0, BTN_DOWN, 0},
     ListMove{0, 0, BTN_L, 0}, ListMove{5, 2, 7, 2}, ListMove{5, 2, BTN_VOL_DOWN, 2},
-    ListMove{5, 2, BTN_VOL_UP, 2}));
+    ListMove{5, 2, BTN_VOL_UP, 2}, ListMove{5, 2, BTN_SELECT, 2}));
 
 TEST_F(DispatchTest, RepeatingButtonsAreRememberedEvenAtTheEnd) {
     MakeList(3, 2);
@@ -285,13 +285,29 @@ TEST_F(DispatchTest, BInTheTextDoesNothing) {
     EXPECT_EQ(state, STATE_TEXT);
 }
 
+// SELECT turns a text to the other view, which the next frame opens; in
+// the list it does nothing, and the view stays.
+TEST_F(DispatchTest, SelectSwitchesTheViewOfATextOnly) {
+    MakeList(2, 1);
+    text_view = VIEW_PLAIN;
+    HandleButtonDown(BTN_SELECT);
+    EXPECT_EQ(state, STATE_LIST);
+    EXPECT_EQ(text_view, VIEW_PLAIN);
+    for (int view : {VIEW_BOOK, VIEW_PLAIN}) {
+        state = STATE_TEXT;
+        HandleButtonDown(BTN_SELECT);
+        EXPECT_EQ(state, STATE_MEASURE);
+        EXPECT_EQ(text_view, view);
+    }
+}
+
 TEST_F(DispatchTest, EveryDesktopKeyStandsForItsButton) {
     struct { SDLKey key; int button; } keys[] = {
         {SDLK_UP, BTN_UP}, {SDLK_DOWN, BTN_DOWN}, {SDLK_LEFT, BTN_LEFT}, {SDLK_RIGHT, BTN_RIGHT},
         {SDLK_PAGEUP, BTN_L}, {SDLK_PAGEDOWN, BTN_R}, {SDLK_HOME, BTN_LEFT}, {SDLK_END, BTN_RIGHT},
         {SDLK_RETURN, BTN_B}, {SDLK_ESCAPE, BTN_A}, {SDLK_MINUS, BTN_VOL_DOWN},
         {SDLK_PLUS, BTN_VOL_UP}, {SDLK_EQUALS, BTN_VOL_UP}, {SDLK_SPACE, BTN_R}, {SDLK_q, BTN_A},
-        {SDLK_F1, -1}, {SDLK_UNKNOWN, -1}};
+        {SDLK_TAB, BTN_SELECT}, {SDLK_F1, -1}, {SDLK_UNKNOWN, -1}};
     for (const auto &k : keys) EXPECT_EQ(ButtonForKey(k.key), k.button) << k.key;
     struct { int wheel, button; } wheels[] = {
         {SDL_BUTTON_WHEELUP, BTN_UP}, {SDL_BUTTON_WHEELDOWN, BTN_DOWN}, {SDL_BUTTON_LEFT, -1}, {0, -1}};
