@@ -89,13 +89,14 @@ fi
 
 # Left out under the emulator, each for a reason of the emulator's, not of
 # the program's:
-#  - font_sheet_reproducible, font_placement, font_refuses_*: shell
-#    pipelines around the host tool mkfont that start the ARM build of it
-#    directly, which only a binfmt handler could run; the font tool is a
-#    developer's tool of the build machine anyway.
+#  - font_sheet_reproducible, font_placement, font_refuses_*,
+#    icon_reproducible: shell pipelines around the host tools mkfont and
+#    mkicon that start the ARM build of them directly, which only a binfmt
+#    handler could run; they are developer's tools of the build machine
+#    anyway.
 #  - DirlistTest.RootListsDotDotWithDoubleSlashPaths: lists the build
 #    machine's own "/", on ext4 (see above).
-skip='^(font_sheet_reproducible|font_placement|font_refuses_.*|DirlistTest\.RootListsDotDotWithDoubleSlashPaths)$'
+skip='^(font_sheet_reproducible|font_placement|font_refuses_.*|icon_reproducible|DirlistTest\.RootListsDotDotWithDoubleSlashPaths)$'
 
 cd "$build"
 start=$(date +%s)
