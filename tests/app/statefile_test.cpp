@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <climits>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "statefile.h"
 #include "testutil.h"
+#include "tomo.h"
 
 using namespace testutil;
 
@@ -100,6 +102,41 @@ TEST_F(StateFolder, FoldersAreLeftAsTheyAreAndPathsNeverCutShort) {
     char small[16];
     EXPECT_EQ(UserStateFilePath(small, sizeof small, "view"), 0);
     EXPECT_STREQ(small, "");
+}
+
+// The chosen view: written as a line, read back; whatever else is found at
+// its name (nothing, another word, a folder, a pipe) is the plain view.
+TEST(ViewChoice, OnlyTheBookViewsLineChoosesIt) {
+    TempDir dir;
+    snprintf(view_filename, sizeof view_filename, "%s", (dir / "view").c_str());
+    for (int view : {VIEW_BOOK, VIEW_PLAIN, VIEW_BOOK}) {
+        text_view = view;
+        SaveViewChoice();
+        text_view = -1;
+        LoadViewChoice();
+        EXPECT_EQ(text_view, view);
+    }
+    EXPECT_EQ(ReadFile(dir / "view"), "book\n");
+    struct {
+        const char *what;
+        std::function<void(const std::string &)> make;
+    } found[] = {
+        {"nothing", [](const std::string &) {}},
+        {"another word", [](const std::string &p) { WriteFile(p, "books\n"); }},
+        {"no line feed", [](const std::string &p) { WriteFile(p, "book"); }},
+        {"a folder", [](const std::string &p) { fs::create_directory(p); }},
+        {"a named pipe", [](const std::string &p) { mkfifo(p.c_str(), 0600); }},
+    };
+    for (const auto &f : found) {
+        SCOPED_TRACE(f.what);
+        std::string path = dir / (std::string("other-") + std::to_string(&f - found));
+        f.make(path);
+        snprintf(view_filename, sizeof view_filename, "%s", path.c_str());
+        text_view = VIEW_BOOK;
+        LoadViewChoice();
+        EXPECT_EQ(text_view, VIEW_PLAIN);
+    }
+    view_filename[0] = '\0';
 }
 
 TEST(StartFolderState, IsAHiddenFileInTheWorkingDirectory) {
