@@ -39,10 +39,18 @@ static inline int TwoByteCells(const unsigned char *p, int n)
     return known > 0 ? (known - 1) * 16 + 2 : 0;
 }
 
+/* The last few letters of three bytes asked for (punctuation, in most
+ * texts: quotes, dashes), each in the slot of its code point's low bits. */
+static struct {
+    long cp;                 /* 0 for none */
+    int cells;
+} three_byte_cells[64];
+
 /* The letter at p, of which n bytes may be read, as LetterAt sees it: its
  * cells * 16 + its bytes. */
 static int LetterCells(const unsigned char *p, int n)
 {
+    long cp = 0;
     int cells;
     int len;
     int known;
@@ -52,9 +60,18 @@ static int LetterCells(const unsigned char *p, int n)
     known = TwoByteCells(p, n);
     if (known > 0)
         return known;
+    if ((p[0] & 0xF0) == 0xE0 && n >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+        cp = (long)(p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+        if (three_byte_cells[cp & 63].cp == cp)
+            return three_byte_cells[cp & 63].cells * 16 + 3;
+    }
     len = LetterAt((const char *)p, n, &cells);
     if (len == 2)
         two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)] = (signed char)(cells + 1);
+    if (len == 3 && cp != 0) {
+        three_byte_cells[cp & 63].cp = cp;
+        three_byte_cells[cp & 63].cells = cells;
+    }
     return cells * 16 + len;
 }
 
@@ -393,6 +410,10 @@ static void LookBack(LineReader *r, int64_t offset)
 
 enum { ROW_GOES_ON, ROW_ENDS, ROW_FULL };
 
+/* Bytes of one cell in a row that are taken at once rather than one by
+ * one: a search for the next stop costs about as much as that many. */
+enum { BULK_RUN = 16 };
+
 typedef struct bookRow {
     int64_t start;           /* offset of its first byte */
     char *str;               /* the row as it is drawn, or NULL */
@@ -402,6 +423,9 @@ typedef struct bookRow {
                                 feed, where the next row starts if it is
                                 cut there; -1 for none */
     int brk_out;             /* bytes of the drawn row before that break */
+    int64_t cr_last;         /* offsets of the last CR, tab and letter */
+    int64_t tab_last;        /* above 127 passed, -1 for none: going back */
+    int64_t lead_last;       /* before one forgets where the next was */
 } BookRow;
 
 static inline int64_t Offset(const LineReader *r)
@@ -486,6 +510,22 @@ static void LettersTaken(LineReader *r, BookRow *row, const unsigned char *from,
     r->pos = (int)(to - buf);
 }
 
+/* The bytes of one cell each from p on (before the next LF, CR, tab or
+ * UTF-8 letter), when there are at least BULK_RUN of them, to be taken at
+ * once, as a prose line between two quotes is; else 0. */
+static int OneCellRun(LineReader *r, const unsigned char *p)
+{
+    int at = (int)(p - (const unsigned char *)r->buf);
+    int next;
+    int wide;
+
+    r->pos = at;
+    next = NextStop(r, &r->lf_at, '\n');
+    wide = NextWide(r);
+    next = wide < next ? wide : next;
+    return next - at >= BULK_RUN ? next - at : 0;
+}
+
 /* Letters from pos, as many as fit: up to a LF, CR or tab, or to a few
  * bytes before the block's end (a letter is read whole), or ROW_FULL
  * before the first that does not fit. A mark that draws nothing always
@@ -497,6 +537,7 @@ static int Letters(LineReader *r, BookRow *row)
     const unsigned char *end = buf + r->len;
     const unsigned char *stop = end - (r->at_end ? 0 : 4);
     const unsigned char *space = NULL;
+    const unsigned char *high = NULL;
     const unsigned char *p = from;
     int col = row->col;
     int room = BOOK_ROW_SIZE - 1 - row->out;
@@ -515,6 +556,20 @@ static int Letters(LineReader *r, BookRow *row)
                 step = ROW_FULL;
                 break;
             }
+            /* a glance first, so that a text of other letters does not
+             * look for the next stop at every space */
+            len = stop - p >= BULK_RUN && p[1] < 0x80 && p[BULK_RUN - 1] < 0x80 ? OneCellRun(r, p) : 0;
+            if (len > 0) {
+                len = len < TEXT_COLS - col ? len : TEXT_COLS - col;
+                len = len < room ? len : room;
+                known = LastSpace((const char *)p, len);
+                if (known >= 0)
+                    space = p + known;
+                col += len;
+                room -= len;
+                p += len;
+                continue;
+            }
             if (c == ' ')
                 space = p;
             col++;
@@ -523,6 +578,7 @@ static int Letters(LineReader *r, BookRow *row)
             continue;
         }
         /* most letters above 127 in most texts: of two bytes, known */
+        high = p;
         known = 0;
         if ((unsigned char)(c - 0xC2) < 0xE0 - 0xC2 && p + 1 < end && (p[1] & 0xC0) == 0x80)
             known = two_byte_cells[(c & 0x1F) << 6 | (p[1] & 0x3F)];
@@ -543,6 +599,8 @@ static int Letters(LineReader *r, BookRow *row)
         room -= len;
         p += len;
     }
+    if (high)
+        row->lead_last = r->base + (high - buf);
     LettersTaken(r, row, from, p, col, space);
     return step;
 }
@@ -559,13 +617,15 @@ static int Tab(LineReader *r, BookRow *row)
     Put(row, spaces, w);
     row->col += w;
     r->line_tab = 1;
+    row->tab_last = Offset(r);
     r->pos++;
     return ROW_GOES_ON;
 }
 
-static void CarriageReturn(LineReader *r)
+static void CarriageReturn(LineReader *r, BookRow *row)
 {
     CountIn(r, 1, -1);
+    row->cr_last = Offset(r);
     r->pos++;
 }
 
@@ -604,7 +664,7 @@ static int NextStep(LineReader *r, BookRow *row)
     if (c == '\n')
         return LineFeed(r, row);
     if (c == '\r') {
-        CarriageReturn(r);
+        CarriageReturn(r, row);
         return ROW_GOES_ON;
     }
     if (c == '\t')
@@ -625,7 +685,7 @@ static int64_t CutFullRow(LineReader *r, BookRow *row)
         return row->brk;
     }
     for (KeepAhead(r, row); r->pos < r->len && r->buf[r->pos] == '\r'; KeepAhead(r, row))
-        CarriageReturn(r);
+        CarriageReturn(r, row);
     if (r->pos < r->len && r->buf[r->pos] == '\n') {
         r->pos++;
         StartLine(r, r->base + r->pos);
@@ -702,6 +762,22 @@ static int QuickRow(LineReader *r, BookRow *row)
     return 1;
 }
 
+/* Back to the row's last space, from further on. A stop looked for from
+ * a byte past it (a long run of one-cell bytes asks) holds there no more
+ * if the row passed one of its kind between: a line feed it cannot have,
+ * the others are looked for again. */
+static void MoveBack(LineReader *r, const BookRow *row, int64_t end)
+{
+    SeekTo(r, end);
+    r->wide_at = -1;
+    if (row->cr_last >= end)
+        r->cr_at = -1;
+    if (row->tab_last >= end)
+        r->tab_at = -1;
+    if (row->lead_last >= end)
+        r->lead_at = -1;
+}
+
 static void StartRow(BookRow *row, int64_t start, char *str)
 {
     row->start = start;
@@ -710,6 +786,9 @@ static void StartRow(BookRow *row, int64_t start, char *str)
     row->out = 0;
     row->brk = -1;
     row->brk_out = 0;
+    row->cr_last = -1;
+    row->tab_last = -1;
+    row->lead_last = -1;
 }
 
 /* Any row, letter by letter. */
@@ -722,12 +801,9 @@ static void CutLetters(LineReader *r, BookRow *row)
         step = NextStep(r, row);
         KeepAhead(r, row);
     } while (step == ROW_GOES_ON);
-    /* back to the row's last space: the stops that NextStop and NextWide
-     * keep were looked for from the row's start or before it, so they hold
-     * from any byte of the row */
     end = step == ROW_FULL ? CutFullRow(r, row) : Offset(r);
     if (end < Offset(r))
-        SeekTo(r, end);
+        MoveBack(r, row, end);
 }
 
 int ReadBookRow(LineReader *r, char *str)

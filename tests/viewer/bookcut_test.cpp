@@ -159,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, BookCutTable, ::testing::ValuesIn(BookCases()),
 std::string GeneratedBook(std::mt19937 &rng, int pieces) {
     static const char *const bits[] = {
         "\xD0\x96\xD1\x91\xD0\xBB\xD1\x82\xD1\x8B\xD0\xB9 ", "caf\xC3\xA9 ", "e\xCC\x81",
-        "\xE2\x80\x8B", "\xE2\x80\xA6", "\xF0\x9F\x98\x80", "\xEF\xBB\xBF", "\t", "a\tb ",
+        "\xE2\x80\x8B", "\xE2\x80\xA6", "\xF0\x9F\x98\x80", "\xEF\xBB\xBF", "\t", "a\tb ", "a b\tzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz",
         "\x92\x93\x94\x97 ", "- item\n", "  indented\n", "12) x\n", "\n", "   \n", "\r\n",
         "\xE2\x82", "\xC0\xAF",
     };
