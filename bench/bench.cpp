@@ -649,7 +649,7 @@ long CutText(const std::string &path, bool book) {
                : OpenLineReader(&r, path.c_str(), 0, block, MEASURE_BLOCK_SIZE)))
         return -1;
     do {
-        n = ReadLineEnds(&r, ends, PROGRESS_EVERY);
+        n = book ? ReadBookRowEnds(&r, ends, PROGRESS_EVERY) : ReadLineEnds(&r, ends, PROGRESS_EVERY);
         rows += n;
     } while (n == PROGRESS_EVERY);
     CloseLineReader(&r);

@@ -19,7 +19,7 @@ void SeekTo(LineReader *r, int64_t offset);
  * once rather than once per wrapped line. A cut that moves pos back over
  * a c it passed must forget *cached (-1). Both searches are called once
  * or more a line, so each cut has them inline. */
-inline int NextStop(LineReader *r, int *cached, char c)
+static inline int NextStop(LineReader *r, int *cached, char c)
 {
     const char *hit;
 
@@ -31,7 +31,7 @@ inline int NextStop(LineReader *r, int *cached, char c)
 }
 
 /* Index of the last space of p[0..n), -1 for none. */
-inline int LastSpace(const char *p, int n)
+static inline int LastSpace(const char *p, int n)
 {
     const char *hit = (const char *)memrchr(p, ' ', (size_t)n);
 

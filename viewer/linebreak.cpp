@@ -256,17 +256,11 @@ int64_t LineReaderOffset(const LineReader *r)
     return r->base + r->pos;
 }
 
-/* The measuring pass's batches, cut line by line as GetLine cuts them, or
- * row by row as the book view cuts them. */
+/* The measuring pass's batches, cut line by line as GetLine cuts them. */
 int ReadLineEnds(LineReader *r, int64_t *ends, int max)
 {
     int n = 0;
 
-    if (r->book) {
-        while (n < max && ReadBookRow(r, NULL))
-            ends[n++] = LineReaderOffset(r);
-        return n;
-    }
     while (n < max && ReadPlainLine(r, NULL))
         ends[n++] = LineReaderOffset(r);
     return n;

@@ -288,7 +288,7 @@ static int32_t Measure(int view, LineReader *r, Replacement *w, ProgressFunc pro
     if (w->fp && !(PutWord(w->fp, 0) && PutWord(w->fp, 0) && PutWord(w->fp, 0)))
         AbandonReplacement(w);
     while (n == PROGRESS_EVERY) {
-        n = ReadLineEnds(r, ends, PROGRESS_EVERY);
+        n = r->book ? ReadBookRowEnds(r, ends, PROGRESS_EVERY) : ReadLineEnds(r, ends, PROGRESS_EVERY);
         /* a text that grew past 2 GiB while it was read; offsets rise, so
          * the batch's last is its largest */
         if (n > 0 && (ends[n - 1] > INT32_MAX || lines > INT32_MAX - n))

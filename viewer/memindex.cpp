@@ -55,10 +55,12 @@ void MemIndexStart(int view, int words)
 /* Keeps every other entry; k doubles. */
 static void Halve(MemTable *t)
 {
+    int32_t *samples = t->samples;
+    const int half = t->capacity / 2;
     int i;
 
-    for (i = 1; i < t->capacity / 2; i++)
-        t->samples[i] = t->samples[2 * i];
+    for (i = 1; i < half; i++)
+        samples[i] = samples[2 * i];
     t->shift++;
 }
 
@@ -68,24 +70,28 @@ static void Halve(MemTable *t)
 void MemIndexAdd(int view, const int64_t *ends, int n)
 {
     MemTable *t = &tables[view];
+    int32_t *samples = t->samples;
+    const int capacity = t->capacity;
     int32_t step = (int32_t)1 << t->shift;
     /* the first i with lines + i + 1 a multiple of k */
     int32_t i = step - 1 - t->lines % step;
     int32_t entry = (t->lines + i + 1) >> t->shift;
     int32_t stop;
 
+    /* samples and capacity out of t, which a store into the table could
+     * change for all the compiler knows (here and in Halve) */
     while (i < n) {
-        if (entry == t->capacity) {
+        if (entry == capacity) {
             Halve(t);
             step <<= 1;
             entry >>= 1;
             continue;
         }
         stop = n;
-        if ((t->capacity - entry) < (n - i + step - 1) / step)
-            stop = i + (t->capacity - entry) * step;
+        if ((capacity - entry) < (n - i + step - 1) / step)
+            stop = i + (capacity - entry) * step;
         for (; i < stop; i += step)
-            t->samples[entry++] = (int32_t)ends[i];
+            samples[entry++] = (int32_t)ends[i];
     }
     if (n > 0) {
         t->lines += n;

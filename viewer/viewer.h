@@ -53,9 +53,10 @@ int OpenLineReader(LineReader *r, const char *path, int64_t offset,
  * book reader cuts a book row (ReadBookRow) instead. */
 int ReadWrappedLine(LineReader *r, char *str);
 int64_t LineReaderOffset(const LineReader *r);
-/* The measuring pass's cut: up to max lines as ReadWrappedLine cuts them,
- * with the offset where each next line starts in ends[]. Returns the
- * number of lines; fewer than max only at the end of the text. */
+/* The measuring pass's cut: up to max lines as ReadWrappedLine cuts them
+ * (of a plain reader; ReadBookRowEnds for a book reader's rows), with the
+ * offset where each next line starts in ends[]. Returns the number of
+ * lines; fewer than max only at the end of the text. */
 int ReadLineEnds(LineReader *r, int64_t *ends, int max);
 void CloseLineReader(LineReader *r);
 
@@ -71,6 +72,8 @@ int WrapWidth(const char *path);
 int OpenBookReader(LineReader *r, const char *path, int64_t offset,
                    char *buf, int cap, int wrap);
 int ReadBookRow(LineReader *r, char *str);
+/* ReadLineEnds of a book reader. */
+int ReadBookRowEnds(LineReader *r, int64_t *ends, int max);
 /* The picked text (filename) opened at offset for the rows of view:
  * GetLine's lines, or book rows at wrap_width (a block of at least
  * BOOK_BLOCK_MIN bytes). */
