@@ -820,15 +820,6 @@ int ReadBookRow(LineReader *r, char *str)
     return Offset(r) > start;
 }
 
-int ReadBookRowEnds(LineReader *r, int64_t *ends, int max)
-{
-    int n = 0;
-
-    while (n < max && ReadBookRow(r, NULL))
-        ends[n++] = Offset(r);
-    return n;
-}
-
 int OpenBookReader(LineReader *r, const char *path, int64_t offset,
                    char *buf, int cap, int wrap)
 {

@@ -266,6 +266,15 @@ int ReadLineEnds(LineReader *r, int64_t *ends, int max)
     return n;
 }
 
+int ReadBookRowEnds(LineReader *r, int64_t *ends, int max)
+{
+    int n = 0;
+
+    while (n < max && ReadBookRow(r, NULL))
+        ends[n++] = LineReaderOffset(r);
+    return n;
+}
+
 void CloseLineReader(LineReader *r)
 {
     if (r->fp)
