@@ -21,22 +21,80 @@
 
 /* ---- Letters ---------------------------------------------------------- */
 
+/* What a byte begins, for the runs of one-cell letters that most rows are
+ * made of: */
+enum {
+    BYTE_ONE = 1,            /* a letter of one byte and one cell */
+    BYTE_SPACE = 2,
+    BYTE_OTHER = 3,          /* LF, CR, tab, a lead byte not yet asked
+                                about or of three or four bytes */
+    BYTE_MIXED = 4,          /* a lead byte some of whose letters of two
+                                bytes take none or two cells (the
+                                combining marks) */
+    /* one whose letters all take one cell: the bits that a continuation
+     * byte has under 0xC0, so that one comparison tells a letter of two
+     * bytes of one cell, (p[1] & 0xC0) == byte_kind[p[0]], from any other
+     * byte at p */
+    BYTE_PAIR = 0x80
+};
+
+/* Every byte below 0x80 is a cell, as are the bytes that begin no UTF-8
+ * letter (0x80..0xC1, 0xF5..0xFF); the leads of two bytes, 0xC2..0xDF,
+ * learn their kind the first time one is met. */
+static unsigned char byte_kind[256] = {
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 3, 3, 1, 1, 3, 1, 1, /* 0x00: tab, LF, CR */
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, /* 0x20: space */
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, /* 0x80: no leads */
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, /* 0xC2: leads of two */
+    3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3,
+    3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, /* 0xE0: of three, */
+    3, 3, 3, 3, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1  /* of four */
+};
+
 /* The cells + 1 of the letters U+0080..U+07FF, written in two bytes
  * (Latin-1, Greek, Cyrillic, Hebrew, Arabic ...), as LetterAt gives them,
- * once asked: a text in those asks for a few dozen of them again and
- * again. 0 until asked. */
+ * a lead byte's 64 at once: a text in those asks for a few dozen of them
+ * again and again. 0 until asked. */
 static signed char two_byte_cells[0x800];
 
-/* A letter of two bytes at p whose cells are known, as LetterCells gives
- * it; 0 for any other. */
-static inline int TwoByteCells(const unsigned char *p, int n)
+/* The letters of two bytes that begin with lead, from LetterAt, and the
+ * lead's kind. */
+static void LearnLead(unsigned char lead)
 {
-    int known;
+    unsigned char s[2];
+    int all_one = 1;
+    int cells;
+    int c;
 
-    if (p[0] < 0xC2 || p[0] > 0xDF || n < 2 || (p[1] & 0xC0) != 0x80)
-        return 0;
-    known = two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)];
-    return known > 0 ? (known - 1) * 16 + 2 : 0;
+    s[0] = lead;
+    for (c = 0x80; c <= 0xBF; c++) {
+        s[1] = (unsigned char)c;
+        LetterAt((const char *)s, 2, &cells);
+        two_byte_cells[(lead & 0x1F) << 6 | (c & 0x3F)] = (signed char)(cells + 1);
+        all_one &= cells == 1;
+    }
+    byte_kind[lead] = all_one ? BYTE_PAIR : BYTE_MIXED;
+}
+
+/* The bytes of the letter at p, of which n may be read, when byte_kind
+ * knows it takes one cell (a space too): 1 or 2; 0 for any other byte,
+ * which LetterCells looks at. */
+static inline int OneCellLetter(const unsigned char *p, int n)
+{
+    int kind = byte_kind[p[0]];
+
+    if (kind == BYTE_ONE || kind == BYTE_SPACE)
+        return 1;
+    return n >= 2 && (p[1] & 0xC0) == kind ? 2 : 0;
 }
 
 /* The last few letters of three bytes asked for (punctuation, in most
@@ -57,17 +115,18 @@ static int LetterCells(const unsigned char *p, int n)
 
     if (p[0] < 0x80)
         return 16 + 1;
-    known = TwoByteCells(p, n);
-    if (known > 0)
-        return known;
+    if (p[0] >= 0xC2 && p[0] <= 0xDF && n >= 2 && (p[1] & 0xC0) == 0x80) {
+        if (byte_kind[p[0]] == BYTE_OTHER)
+            LearnLead(p[0]);
+        known = two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)];
+        return (known - 1) * 16 + 2;
+    }
     if ((p[0] & 0xF0) == 0xE0 && n >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
         cp = (long)(p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F);
         if (three_byte_cells[cp & 63].cp == cp)
             return three_byte_cells[cp & 63].cells * 16 + 3;
     }
     len = LetterAt((const char *)p, n, &cells);
-    if (len == 2)
-        two_byte_cells[(p[0] & 0x1F) << 6 | (p[1] & 0x3F)] = (signed char)(cells + 1);
     if (len == 3 && cp != 0) {
         three_byte_cells[cp & 63].cp = cp;
         three_byte_cells[cp & 63].cells = cells;
@@ -82,21 +141,22 @@ static int LetterCells(const unsigned char *p, int n)
  * rather than prose's; WRAP_MAX_COLS + 1 for anything wider. */
 static int LineCells(const char *p, int n)
 {
+    const unsigned char *u = (const unsigned char *)p;
     int cells = 0;
     int i = 0;
     int w;
 
     while (i < n && cells <= WRAP_MAX_COLS) {
-        /* most bytes: one cell each */
-        if ((unsigned char)p[i] > '\r' && (unsigned char)p[i] < 0x80) {
+        w = OneCellLetter(u + i, n - i);
+        if (w > 0) {
             cells++;
-            i++;
+            i += w;
             continue;
         }
-        if (p[i] == '\t')
+        if (u[i] == '\t')
             return -1;
-        w = LetterCells((const unsigned char *)p + i, n - i);
-        cells += p[i] == '\r' ? 0 : w >> 4;
+        w = LetterCells(u + i, n - i);
+        cells += u[i] == '\r' ? 0 : w >> 4;
         i += w & 15;
     }
     return cells <= WRAP_MAX_COLS ? cells : WRAP_MAX_COLS + 1;
@@ -221,15 +281,15 @@ static inline int NextWide(LineReader *r)
 
 /* ---- Where a line feed joins ------------------------------------------ */
 
-/* Beginnings of a list item or a line of dialogue: the line feed before
- * one stays a break. */
-static const char *const item_marks[] = {
-    "- ", "* ", "+ ",
-    "\xE2\x80\xA2 ",         /* bullet */
-    "\xE2\x80\x93 ",         /* en dash */
-    "\xE2\x80\x94 ",         /* em dash */
-    "\xC2\xB7 ",             /* middle dot */
-    "\x95 ", "\x96 ", "\x97 " /* Windows-1252's bullet, en and em dash */
+/* Beginnings of a list item or a line of dialogue, followed by a space:
+ * the line feed before one stays a break. */
+static const char item_bytes[] = "-*+\x95\x96\x97"; /* and Windows-1252's
+                                                     bullet, en and em dash */
+static const char *const item_letters[] = {
+    "\xE2\x80\xA2",          /* bullet */
+    "\xE2\x80\x93",          /* en dash */
+    "\xE2\x80\x94",          /* em dash */
+    "\xC2\xB7"               /* middle dot */
 };
 
 static int IsDigit(char c)
@@ -249,12 +309,13 @@ static int BeginsItem(const char *p, int n)
     size_t m;
     int k = 0;
 
-    for (i = 0; (p[0] == '-' || p[0] == '*' || p[0] == '+' || (unsigned char)p[0] >= 0x80)
-                && i < sizeof item_marks / sizeof item_marks[0]; i++) {
-        if (item_marks[i][0] != p[0])
+    if (n >= 2 && p[1] == ' ' && memchr(item_bytes, p[0], sizeof item_bytes - 1))
+        return 1;
+    for (i = 0; (unsigned char)p[0] >= 0x80 && i < sizeof item_letters / sizeof item_letters[0]; i++) {
+        if (item_letters[i][0] != p[0])
             continue;
-        m = strlen(item_marks[i]);
-        if ((size_t)n >= m && memcmp(p, item_marks[i], m) == 0)
+        m = strlen(item_letters[i]);
+        if ((size_t)n > m && memcmp(p, item_letters[i], m) == 0 && p[m] == ' ')
             return 1;
     }
     if (p[0] == '(') {
@@ -273,7 +334,7 @@ static int BeginsItem(const char *p, int n)
  * at least need cells; a word longer than JOIN_LOOKAHEAD bytes does. */
 static int WordReaches(const char *p, int n, int need)
 {
-    unsigned char c;
+    const unsigned char *u = (const unsigned char *)p;
     int cells = 0;
     int i = 0;
     int w;
@@ -283,16 +344,16 @@ static int WordReaches(const char *p, int n, int need)
     while (cells < need) {
         if (i == n)
             return n == JOIN_LOOKAHEAD;
-        c = (unsigned char)p[i];
         /* most bytes: one cell, no space, no UTF-8 letter */
-        if (c > ' ' && (c < 0xC2 || c > 0xF4)) {
+        if (u[i] > ' ' && (u[i] < 0xC2 || u[i] > 0xF4)) {
             cells++;
             i++;
             continue;
         }
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+        if (u[i] == ' ' || u[i] == '\t' || u[i] == '\r' || u[i] == '\n')
             return 0;
-        w = LetterCells((const unsigned char *)p + i, n - i);
+        w = OneCellLetter(u + i, n - i);
+        w = w > 0 ? 16 + w : LetterCells(u + i, n - i);
         cells += w / 16;
         i += w % 16;
     }
@@ -331,22 +392,9 @@ static int JoinsNext(const LineReader *r)
 static void StartLine(LineReader *r, int64_t at)
 {
     r->line_start = at;
-    r->line_seen = at;
     r->line_extra = 0;
     r->line_tab = 0;
     r->line_blank = 1;
-}
-
-/* A CR or a UTF-8 letter at pos, of len bytes and cells - len more cells
- * than bytes, counted once however often a row passes it. */
-static void CountIn(LineReader *r, int len, int extra)
-{
-    int64_t at = r->base + r->pos;
-
-    if (at < r->line_seen)
-        return;
-    r->line_extra += extra;
-    r->line_seen = at + len;
 }
 
 static int OnlySpaces(const char *p, int n)
@@ -368,7 +416,7 @@ static void LookBack(LineReader *r, int64_t offset)
     int64_t from = offset > JOIN_LINE_MAX + 1 ? offset - (JOIN_LINE_MAX + 1) : 0;
     int n = (int)(offset - from);
     const char *lf;
-    unsigned char c;
+    const unsigned char *u = (const unsigned char *)back;
     int len;
     int w;
     int i;
@@ -388,22 +436,25 @@ static void LookBack(LineReader *r, int64_t offset)
     i = lf ? (int)(lf - back) + 1 : 0;
     StartLine(r, from + i);
     for (; i < n; i += len) {
-        c = (unsigned char)back[i];
+        len = OneCellLetter(u + i, n - i);
+        if (len > 0) {
+            r->line_extra += 1 - len;
+            if (u[i] != ' ')
+                r->line_blank = 0;
+            continue;
+        }
         len = 1;
-        if (c == '\r') {
+        if (u[i] == '\r') {
             r->line_extra--;
-        } else if (c == '\t') {
+        } else if (u[i] == '\t') {
             r->line_tab = 1;
-        } else if (c >= 0x80) {
-            w = LetterCells((const unsigned char *)back + i, n - i);
+        } else {
+            w = LetterCells(u + i, n - i);
             len = w % 16;
             r->line_extra += w / 16 - len;
             r->line_blank = 0;
-        } else if (c != ' ') {
-            r->line_blank = 0;
         }
     }
-    r->line_seen = offset;
 }
 
 /* ---- One row ---------------------------------------------------------- */
@@ -423,6 +474,7 @@ typedef struct bookRow {
                                 feed, where the next row starts if it is
                                 cut there; -1 for none */
     int brk_out;             /* bytes of the drawn row before that break */
+    int brk_extra;           /* the line's cells less its bytes up to it */
     int64_t cr_last;         /* offsets of the last CR, tab and letter */
     int64_t tab_last;        /* above 127 passed, -1 for none: going back */
     int64_t lead_last;       /* before one forgets where the next was */
@@ -466,45 +518,24 @@ static void Put(BookRow *row, const char *p, int n)
     row->out += n;
 }
 
-/* The cells less the bytes of the letters from p to to, of which the
- * bytes up to end may be read. */
-static int Extra(const unsigned char *p, const unsigned char *to, const unsigned char *end)
-{
-    int extra = 0;
-    int w;
-
-    for (; p < to; p += w % 16) {
-        w = LetterCells(p, (int)(end - p));
-        extra += w / 16 - w % 16;
-    }
-    return extra;
-}
-
-/* What Letters took, from from to to, reaching column col with its last
- * space at space (or none): into the row, and into the line's count,
- * where every letter adds its cells less its bytes, but for those a row
- * before counted already. */
+/* What Letters took, from from to to, reaching column col, with its last
+ * space at space (or none) in column space_col: into the row, and into the
+ * line's count, where every letter adds its cells less its bytes. */
 static void LettersTaken(LineReader *r, BookRow *row, const unsigned char *from,
-                         const unsigned char *to, int col, const unsigned char *space)
+                         const unsigned char *to, int col, const unsigned char *space, int space_col)
 {
     const unsigned char *buf = (const unsigned char *)r->buf;
-    int64_t at = r->base + (to - buf);
-    int64_t counted = r->line_seen - (r->base + (from - buf));
 
     if (row->str)
         memcpy(row->str + row->out, from, (size_t)(to - from));
     if (space) {
         row->brk = r->base + (space - buf) + 1;
         row->brk_out = row->out + (int)(space - from);
+        row->brk_extra = r->line_extra + (space_col - row->col) - (int)(space - from);
     }
     if (r->line_blank)
         r->line_blank = OnlySpaces((const char *)from, (int)(to - from));
-    if (at > r->line_seen) {
-        r->line_extra += col - row->col - (int)(to - from);
-        if (counted > 0)
-            r->line_extra -= Extra(from, from + counted, buf + r->len);
-        r->line_seen = at;
-    }
+    r->line_extra += col - row->col - (int)(to - from);
     row->out += (int)(to - from);
     row->col = col;
     r->pos = (int)(to - buf);
@@ -539,12 +570,18 @@ static int Letters(LineReader *r, BookRow *row)
     const unsigned char *space = NULL;
     const unsigned char *high = NULL;
     const unsigned char *p = from;
+    const unsigned char *run;
+    const unsigned char *lim;
+    const unsigned char *space_lim = NULL;
     int col = row->col;
+    int space_col = 0;
     int room = BOOK_ROW_SIZE - 1 - row->out;
     int step = ROW_GOES_ON;
     int known;
-    int cells;
+    int kind;
+    int left;
     int len;
+    int n;
     unsigned char c;
 
     while (p < stop) {
@@ -563,45 +600,77 @@ static int Letters(LineReader *r, BookRow *row)
                 len = len < TEXT_COLS - col ? len : TEXT_COLS - col;
                 len = len < room ? len : room;
                 known = LastSpace((const char *)p, len);
-                if (known >= 0)
+                if (known >= 0) {
                     space = p + known;
+                    space_col = col + known;
+                }
                 col += len;
                 room -= len;
                 p += len;
                 continue;
             }
-            if (c == ' ')
+        }
+        /* Letters of one cell, of one byte or two, as most of a text in
+         * Cyrillic, Greek or accented Latin is: as many as surely fit (of
+         * two bytes at the most each) are taken without asking whether
+         * each fits, a space among them remembered. */
+        n = TEXT_COLS - col;
+        n = n < room / 2 ? n : room / 2;
+        n = n < (int)(stop - p) / 2 ? n : (int)(stop - p) / 2;
+        run = p;
+        /* two bytes for each of the n cells left: a letter of one byte
+         * takes one of them along */
+        lim = p + 2 * n;
+        while (p < lim) {
+            if ((p[1] & 0xC0) == byte_kind[p[0]]) {
+                p += 2;
+                continue;
+            }
+            kind = byte_kind[p[0]];
+            if (kind == BYTE_SPACE) {
                 space = p;
-            col++;
-            room--;
+                space_lim = lim;
+            } else if (kind != BYTE_ONE) {
+                break;
+            }
             p++;
+            lim--;
+        }
+        if (p > run) {
+            left = (int)(lim - p) / 2;
+            if (space && space >= run)
+                space_col = col + n - (int)(space_lim - space) / 2;
+            /* more bytes than cells: a letter of two bytes among them */
+            if (p - run > n - left)
+                high = p - 1;
+            col += n - left;
+            room -= (int)(p - run);
             continue;
         }
-        /* most letters above 127 in most texts: of two bytes, known */
-        high = p;
-        known = 0;
-        if ((unsigned char)(c - 0xC2) < 0xE0 - 0xC2 && p + 1 < end && (p[1] & 0xC0) == 0x80)
-            known = two_byte_cells[(c & 0x1F) << 6 | (p[1] & 0x3F)];
-        if (known > 0) {
-            cells = known - 1;
-            len = 2;
-        } else {
-            known = LetterCells(p, (int)(end - p));
-            cells = known / 16;
-            len = known % 16;
-        }
+        /* any other letter, or one that may not fit */
+        c = *p;
+        if (c == '\n' || c == '\r' || c == '\t')
+            break;
+        if (c >= 0x80)
+            high = p;
+        len = OneCellLetter(p, (int)(end - p));
+        known = len > 0 ? 16 + len : LetterCells(p, (int)(end - p));
         /* no cells: a mark, which always fits */
-        if (col + cells > TEXT_COLS || len > room) {
+        if (col + known / 16 > TEXT_COLS || known % 16 > room) {
             step = ROW_FULL;
             break;
         }
-        col += cells;
-        room -= len;
-        p += len;
+        if (c == ' ') {
+            space = p;
+            space_col = col;
+        }
+        col += known / 16;
+        room -= known % 16;
+        p += known % 16;
     }
     if (high)
         row->lead_last = r->base + (high - buf);
-    LettersTaken(r, row, from, p, col, space);
+    LettersTaken(r, row, from, p, col, space, space_col);
     return step;
 }
 
@@ -622,9 +691,10 @@ static int Tab(LineReader *r, BookRow *row)
     return ROW_GOES_ON;
 }
 
+/* A CR draws nothing: a cell less than its byte. */
 static void CarriageReturn(LineReader *r, BookRow *row)
 {
-    CountIn(r, 1, -1);
+    r->line_extra--;
     row->cr_last = Offset(r);
     r->pos++;
 }
@@ -647,6 +717,7 @@ static int LineFeed(LineReader *r, BookRow *row)
         return ROW_FULL;
     row->brk = after;
     row->brk_out = row->out;
+    row->brk_extra = 0;
     Put(row, " ", 1);
     row->col++;
     r->pos++;
@@ -726,7 +797,11 @@ static int QuickRow(LineReader *r, BookRow *row)
     int lf;
     int sp;
 
-    /* NextWide is len at the most */
+    /* NextWide is len at the most; a row that begins with a UTF-8
+     * letter, as most do in a text of other alphabets, need not look */
+    if (r->wide_at < r->pos && (unsigned char)r->buf[r->pos] >= 0xC2
+        && (unsigned char)r->buf[r->pos] <= 0xF4)
+        return 0;
     if (NextWide(r) <= full)
         return 0;
     while ((lf = NextStop(r, &r->lf_at, '\n')) < full) {
@@ -762,13 +837,15 @@ static int QuickRow(LineReader *r, BookRow *row)
     return 1;
 }
 
-/* Back to the row's last space, from further on. A stop looked for from
- * a byte past it (a long run of one-cell bytes asks) holds there no more
- * if the row passed one of its kind between: a line feed it cannot have,
- * the others are looked for again. */
+/* Back to the row's last space or joined line feed, end, from further
+ * on, the line's count with it. A stop looked for from a byte past it (a
+ * long run of one-cell bytes asks) holds there no more if the row passed
+ * one of its kind between: a line feed it cannot have, the others are
+ * looked for again. */
 static void MoveBack(LineReader *r, const BookRow *row, int64_t end)
 {
     SeekTo(r, end);
+    r->line_extra = row->brk_extra;
     r->wide_at = -1;
     if (row->cr_last >= end)
         r->cr_at = -1;
@@ -786,6 +863,7 @@ static void StartRow(BookRow *row, int64_t start, char *str)
     row->out = 0;
     row->brk = -1;
     row->brk_out = 0;
+    row->brk_extra = 0;
     row->cr_last = -1;
     row->tab_last = -1;
     row->lead_last = -1;

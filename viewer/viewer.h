@@ -38,9 +38,8 @@ typedef struct lineReader {
     int wrap;                /* wrap width in cells; 0 joins no line */
     int64_t line_start;      /* offset where that line starts, -1 when it
                                 starts more than JOIN_LINE_MAX bytes back */
-    int64_t line_seen;       /* its CRs, tabs and letters before this
-                                offset are counted in: */
-    int line_extra;          /* its cells less its bytes */
+    int line_extra;          /* its cells less its bytes up to pos (but
+                                for its tabs) */
     int line_tab;            /* 1 when it holds a tab */
     int line_blank;          /* 1 while it holds nothing but spaces */
 } LineReader;
