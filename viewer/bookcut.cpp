@@ -223,7 +223,8 @@ int WrapWidth(const char *path)
 /* ---- Where one-cell bytes end ----------------------------------------- */
 
 /* Index of the next byte that may begin a UTF-8 letter (0xC2..0xF4) at or
- * after pos, or len, kept like the stops of NextStop. Every other byte
+ * after pos, or len, kept like the stops of NextStop (or one no further
+ * than that: none lies before it, see MoveBack). Every other byte
  * above 127 is a cell of its own, as in a Latin-1 or Windows-1252 text:
  * the bytes above 127 are looked for a machine word at a time, and those
  * are then looked at one by one. */
@@ -622,16 +623,16 @@ static int Letters(LineReader *r, BookRow *row)
          * takes one of them along */
         lim = p + 2 * n;
         while (p < lim) {
-            if ((p[1] & 0xC0) == byte_kind[p[0]]) {
+            kind = byte_kind[p[0]];
+            if ((p[1] & 0xC0) == kind) {
                 p += 2;
                 continue;
             }
-            kind = byte_kind[p[0]];
-            if (kind == BYTE_SPACE) {
+            if (kind != BYTE_ONE) {
+                if (kind != BYTE_SPACE)
+                    break;
                 space = p;
                 space_lim = lim;
-            } else if (kind != BYTE_ONE) {
-                break;
             }
             p++;
             lim--;
@@ -840,8 +841,11 @@ static int QuickRow(LineReader *r, BookRow *row)
 /* Back to the row's last space or joined line feed, end, from further
  * on, the line's count with it. A stop looked for from a byte past it (a
  * long run of one-cell bytes asks) holds there no more if the row passed
- * one of its kind between: a line feed it cannot have, the others are
- * looked for again. */
+ * one of its kind between: a line feed it cannot have, a CR or tab is
+ * looked for again. A letter above 127 the row passed may be the first
+ * after end, and in a text of such letters the next row has one in its
+ * first bytes: it is taken to be right at end, which takes no longer
+ * than a glance, until the cut passes end. */
 static void MoveBack(LineReader *r, const BookRow *row, int64_t end)
 {
     SeekTo(r, end);
@@ -852,7 +856,7 @@ static void MoveBack(LineReader *r, const BookRow *row, int64_t end)
     if (row->tab_last >= end)
         r->tab_at = -1;
     if (row->lead_last >= end)
-        r->lead_at = -1;
+        r->lead_at = r->pos;
 }
 
 static void StartRow(BookRow *row, int64_t start, char *str)
