@@ -244,13 +244,14 @@ static int NextLead(LineReader *r)
             p++;
         /* aligned: four words at a look, as an ASCII text is all gone
          * through, then one */
-        while (p < end && *p < 0x80 && end - p >= (long)(4 * sizeof(Word))
-               && ((((const Word *)p)[0] | ((const Word *)p)[1] | ((const Word *)p)[2]
-                    | ((const Word *)p)[3]) & high) == 0)
-            p += 4 * sizeof(Word);
-        while (p < end && *p < 0x80 && end - p >= (long)sizeof(Word)
-               && (*(const Word *)p & high) == 0)
-            p += sizeof(Word);
+        if (p < end && *p < 0x80) {
+            while (end - p >= (long)(4 * sizeof(Word))
+                   && ((((const Word *)p)[0] | ((const Word *)p)[1] | ((const Word *)p)[2]
+                        | ((const Word *)p)[3]) & high) == 0)
+                p += 4 * sizeof(Word);
+            while (end - p >= (long)sizeof(Word) && (*(const Word *)p & high) == 0)
+                p += sizeof(Word);
+        }
         while (p < end && *p < 0x80)
             p++;
         if (p == end || (*p >= 0xC2 && *p <= 0xF4))
@@ -272,9 +273,10 @@ static int FindWide(LineReader *r)
     return r->wide_at;
 }
 
-/* The next CR, tab or byte that may begin a UTF-8 letter at or after pos:
- * where a byte may stop being one cell. Looked at once or more a row, and
- * in most texts searched once a block. */
+/* The next CR, tab or byte that may begin a UTF-8 letter at or after pos
+ * (or, as NextLead's, one no further): where a byte may stop being one
+ * cell. Looked at once or more a row, and in most texts searched once a
+ * block. */
 static inline int NextWide(LineReader *r)
 {
     return r->wide_at >= r->pos ? r->wide_at : FindWide(r);
@@ -558,6 +560,43 @@ static int OneCellRun(LineReader *r, const unsigned char *p)
     return next - at >= BULK_RUN ? next - at : 0;
 }
 
+/* Letters of one cell from *at, of one byte or two, as most of a text in
+ * Cyrillic, Greek or accented Latin is, as many as the n cells left
+ * surely hold (two bytes each at the most): taken without asking whether
+ * each fits, up to the first byte of any other kind. *at moves past them,
+ * and when a space is among them, *space to the last and *space_cells to
+ * the cells before it; returns the cells taken. */
+static inline int TakeOneCell(const unsigned char **at, int n, const unsigned char **space,
+                              int *space_cells)
+{
+    const unsigned char *p = *at;
+    /* two bytes for each cell left: a letter of one byte takes one of
+     * them along */
+    const unsigned char *lim = p + 2 * n;
+    const unsigned char *space_lim = NULL;
+    int kind;
+
+    while (p < lim) {
+        kind = byte_kind[p[0]];
+        if ((p[1] & 0xC0) == kind) {
+            p += 2;
+            continue;
+        }
+        if (kind != BYTE_ONE) {
+            if (kind != BYTE_SPACE)
+                break;
+            *space = p;
+            space_lim = lim;
+        }
+        p++;
+        lim--;
+    }
+    if (space_lim)
+        *space_cells = n - (int)(space_lim - *space) / 2;
+    *at = p;
+    return n - (int)(lim - p) / 2;
+}
+
 /* Letters from pos, as many as fit: up to a LF, CR or tab, or to a few
  * bytes before the block's end (a letter is read whole), or ROW_FULL
  * before the first that does not fit. A mark that draws nothing always
@@ -572,15 +611,12 @@ static int Letters(LineReader *r, BookRow *row)
     const unsigned char *high = NULL;
     const unsigned char *p = from;
     const unsigned char *run;
-    const unsigned char *lim;
-    const unsigned char *space_lim = NULL;
     int col = row->col;
     int space_col = 0;
+    int space_cells;
     int room = BOOK_ROW_SIZE - 1 - row->out;
     int step = ROW_GOES_ON;
     int known;
-    int kind;
-    int left;
     int len;
     int n;
     unsigned char c;
@@ -611,40 +647,19 @@ static int Letters(LineReader *r, BookRow *row)
                 continue;
             }
         }
-        /* Letters of one cell, of one byte or two, as most of a text in
-         * Cyrillic, Greek or accented Latin is: as many as surely fit (of
-         * two bytes at the most each) are taken without asking whether
-         * each fits, a space among them remembered. */
         n = TEXT_COLS - col;
         n = n < room / 2 ? n : room / 2;
         n = n < (int)(stop - p) / 2 ? n : (int)(stop - p) / 2;
         run = p;
-        /* two bytes for each of the n cells left: a letter of one byte
-         * takes one of them along */
-        lim = p + 2 * n;
-        while (p < lim) {
-            kind = byte_kind[p[0]];
-            if ((p[1] & 0xC0) == kind) {
-                p += 2;
-                continue;
-            }
-            if (kind != BYTE_ONE) {
-                if (kind != BYTE_SPACE)
-                    break;
-                space = p;
-                space_lim = lim;
-            }
-            p++;
-            lim--;
-        }
+        space_cells = -1;
+        n = TakeOneCell(&p, n, &space, &space_cells);
         if (p > run) {
-            left = (int)(lim - p) / 2;
-            if (space && space >= run)
-                space_col = col + n - (int)(space_lim - space) / 2;
+            if (space_cells >= 0)
+                space_col = col + space_cells;
             /* more bytes than cells: a letter of two bytes among them */
-            if (p - run > n - left)
+            if (p - run > n)
                 high = p - 1;
-            col += n - left;
+            col += n;
             room -= (int)(p - run);
             continue;
         }
@@ -798,11 +813,7 @@ static int QuickRow(LineReader *r, BookRow *row)
     int lf;
     int sp;
 
-    /* NextWide is len at the most; a row that begins with a UTF-8
-     * letter, as most do in a text of other alphabets, need not look */
-    if (r->wide_at < r->pos && (unsigned char)r->buf[r->pos] >= 0xC2
-        && (unsigned char)r->buf[r->pos] <= 0xF4)
-        return 0;
+    /* NextWide is len at the most */
     if (NextWide(r) <= full)
         return 0;
     while ((lf = NextStop(r, &r->lf_at, '\n')) < full) {
@@ -844,8 +855,8 @@ static int QuickRow(LineReader *r, BookRow *row)
  * one of its kind between: a line feed it cannot have, a CR or tab is
  * looked for again. A letter above 127 the row passed may be the first
  * after end, and in a text of such letters the next row has one in its
- * first bytes: it is taken to be right at end, which takes no longer
- * than a glance, until the cut passes end. */
+ * first bytes: it is taken to be right at end, so that the next row need
+ * not look, until the cut passes end. */
 static void MoveBack(LineReader *r, const BookRow *row, int64_t end)
 {
     SeekTo(r, end);
@@ -855,8 +866,120 @@ static void MoveBack(LineReader *r, const BookRow *row, int64_t end)
         r->cr_at = -1;
     if (row->tab_last >= end)
         r->tab_at = -1;
-    if (row->lead_last >= end)
+    if (row->lead_last >= end) {
         r->lead_at = r->pos;
+        r->wide_at = r->pos;
+    }
+}
+
+/* The line's part in a row of QuickLetters, from seg to p in columns
+ * seg_col to col, counted into the line. */
+static void LinePart(LineReader *r, const unsigned char *seg, const unsigned char *p, int seg_col, int col)
+{
+    r->line_extra += col - seg_col - (int)(p - seg);
+    if (r->line_blank)
+        r->line_blank = OnlySpaces((const char *)seg, (int)(p - seg));
+    r->pos = (int)(p - (const unsigned char *)r->buf);
+}
+
+/* Whether the row at pos is one for QuickLetters: it begins with a letter
+ * of two bytes and one cell, or with fewer than BULK_RUN bytes of one cell
+ * before one (or before a letter not looked for yet, see MoveBack). A row
+ * of Latin letters that reaches a quote or dash of three bytes, a CR or a
+ * tab first is left to CutLetters, which takes a long run of one-cell
+ * bytes at once. */
+static int LettersAhead(LineReader *r)
+{
+    int kind = byte_kind[(unsigned char)r->buf[r->pos]];
+    int wide;
+
+    if (kind == BYTE_PAIR)
+        return 1;
+    if (kind != BYTE_ONE && kind != BYTE_SPACE)
+        return 0;
+    wide = NextWide(r);
+    if (wide == r->pos)
+        return 1;
+    return wide - r->pos < BULK_RUN && wide < r->len
+           && byte_kind[(unsigned char)r->buf[wide]] == BYTE_PAIR;
+}
+
+/* Most rows of a text in other alphabets in one go: letters of one cell,
+ * as TakeOneCell takes them, and line feeds, the next line's first word
+ * in the block (a row of them is two bytes a cell at the most, well
+ * within ROW_AHEAD). The same row as the letter-by-letter cut gives, up
+ * to the first byte of any other kind (or of a letter after a full row
+ * that may be a mark): 0 there, the row as far as it came, for CutLetters
+ * to go on with; 1 when the row is done. */
+static int QuickLetters(LineReader *r, BookRow *row)
+{
+    const unsigned char *buf = (const unsigned char *)r->buf;
+    const unsigned char *end = buf + r->len;
+    const unsigned char *start = buf + r->pos;
+    const unsigned char *p = start;
+    const unsigned char *seg = start;
+    const unsigned char *space = NULL;
+    const unsigned char *run;
+    int seg_col = 0;
+    int col = 0;
+    int cells;
+    int n;
+
+    if (r->pos == r->len || (r->len - r->pos < ROW_AHEAD && !r->at_end) || !LettersAhead(r))
+        return 0;
+    for (;;) {
+        n = TEXT_COLS - col;
+        n = n < (int)(end - p) / 2 ? n : (int)(end - p) / 2;
+        run = p;
+        cells = -1;
+        n = TakeOneCell(&p, n, &space, &cells);
+        if (cells >= 0) {
+            row->brk = r->base + (space - buf) + 1;
+            row->brk_out = (int)(space - start);
+            row->brk_extra = r->line_extra + (col + cells - seg_col) - (int)(space - seg);
+        }
+        if (p - run > n)
+            row->lead_last = r->base + (p - 1 - buf);
+        col += n;
+        if (p == end || *p != '\n' || col == TEXT_COLS)
+            break;
+        /* a line feed: it ends the row or is a space in it */
+        LinePart(r, seg, p, seg_col, col);
+        if (!JoinsNext(r)) {
+            PutQuick(r, row, r->base + r->pos);
+            r->pos++;
+            StartLine(r, r->base + r->pos);
+            return 1;
+        }
+        row->brk = r->base + r->pos + 1;
+        row->brk_out = (int)(p - start);
+        row->brk_extra = 0;
+        r->pos++;
+        StartLine(r, row->brk);
+        col++;
+        p++;
+        seg = p;
+        seg_col = col;
+    }
+    LinePart(r, seg, p, seg_col, col);
+    row->col = col;
+    /* a full row, cut at its last space or joined line feed, or right
+     * there (taking a line feed along); any other row letter by letter */
+    if (col < TEXT_COLS || p == end || (!OneCellLetter(p, (int)(end - p)) && *p != '\n' && *p != '\t')) {
+        PutQuick(r, row, r->base + r->pos);
+        return 0;
+    }
+    if (row->brk >= 0) {
+        PutQuick(r, row, row->brk - 1);
+        MoveBack(r, row, row->brk);
+        return 1;
+    }
+    PutQuick(r, row, r->base + r->pos);
+    if (*p == '\n') {
+        r->pos++;
+        StartLine(r, r->base + r->pos);
+    }
+    return 1;
 }
 
 static void StartRow(BookRow *row, int64_t start, char *str)
@@ -895,7 +1018,7 @@ int ReadBookRow(LineReader *r, char *str)
 
     StartRow(&row, start, str);
     KeepAhead(r, &row);
-    if (!QuickRow(r, &row))
+    if (!QuickRow(r, &row) && !QuickLetters(r, &row))
         CutLetters(r, &row);
     if (str)
         str[row.out] = '\0';

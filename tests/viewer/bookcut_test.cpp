@@ -95,6 +95,10 @@ std::vector<BookCase> BookCases() {
     for (int i = 0; i < 4; i++) cyrillic.Para(kRussian, 70).Line(""), german.Para(kGerman, 72).Line("");
     BookText long_word = Narration(70);
     long_word.Para("see " + Rep("w", 120) + " and the rest of the sentence that follows it here", 70);
+    // a row taken by letters up to a CR, by a run of bytes after it, and
+    // cut back before its letters of two bytes: the next row has them
+    BookText cr_after_letters;
+    cr_after_letters.Line("a b" + Rep("\xD0\xB6", 40) + "\r" + Rep("b", 30)).Line("after");
     BookText exact;
     exact.Line(Rep("x", 53)).Line("after").Line(Rep("ab ", 17) + "ab").Line("after").Line(Rep("y", 106));
     return {
@@ -114,6 +118,7 @@ std::vector<BookCase> BookCases() {
         {"GermanAt72", german, 72, false},
         {"WordLongerThanARow", long_word, 70, false},
         {"LinesOfExactly53", exact, 0, false},
+        {"LettersBeforeACrCutBack", cr_after_letters, 0, false},
     };
 }
 
@@ -154,26 +159,29 @@ INSTANTIATE_TEST_SUITE_P(Texts, BookCutTable, ::testing::ValuesIn(BookCases()),
 
 // Texts built to hit the cut's corners: every kind of byte the letters
 // know, tabs, CR runs past a block, lines of every length around the wrap
-// width and past JOIN_LINE_MAX, list marks and indents after wrapped
-// lines, marks that draw nothing beyond a row's bytes.
+// width and past JOIN_LINE_MAX, of Latin letters or of Cyrillic ones,
+// list marks and indents after wrapped lines, marks that draw nothing
+// beyond a row's bytes, letters of two bytes cut in two.
 std::string GeneratedBook(std::mt19937 &rng, int pieces) {
     static const char *const bits[] = {
         "\xD0\x96\xD1\x91\xD0\xBB\xD1\x82\xD1\x8B\xD0\xB9 ", "caf\xC3\xA9 ", "e\xCC\x81",
         "\xE2\x80\x8B", "\xE2\x80\xA6", "\xF0\x9F\x98\x80", "\xEF\xBB\xBF", "\t", "a\tb ", "a b\tzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz",
         "\x92\x93\x94\x97 ", "- item\n", "  indented\n", "12) x\n", "\n", "   \n", "\r\n",
-        "\xE2\x82", "\xC0\xAF",
+        "\xE2\x82", "\xC0\xAF", "\xD0", "\xD0\xB6\xBF", "\xCD\xB5 ",
     };
     // what follows a line about as wide as a row
     static const char *const ends[] = {"\n", "\r\n", " b\n", "\xCC\x81\n", "\r\r\n", "\t\n"};
     std::string text;
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     for (int i = 0; i < pieces; i++) {
-        switch (pick(8)) {
+        switch (pick(10)) {
         case 0: text += std::string(1 + pick(3000), '\r'); break;
         case 1: text += std::string(50 + pick(6), 'a') + ends[pick(sizeof ends / sizeof ends[0])]; break;
         case 2: text += BookText().Para(kNarration[pick(3)], 55 + pick(26), pick(3) ? "\n" : "\r\n").text; break;
         case 3: text += Rep(kNarration[0], 3) + "\n"; break;
         case 4: text += Rep("e\xCC\x81\xCC\x81", 100 + pick(200)); break;
+        case 5: text += Rep("\xD0\xB6", 50 + pick(6)) + ends[pick(sizeof ends / sizeof ends[0])]; break;
+        case 6: text += BookText().Para(kRussian, 55 + pick(26), pick(3) ? "\n" : "\r\n").text; break;
         default: text += bits[pick(sizeof bits / sizeof bits[0])]; break;
         }
     }
