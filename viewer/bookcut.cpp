@@ -26,9 +26,10 @@
 enum {
     BYTE_ONE = 1,            /* a letter of one byte and one cell */
     BYTE_SPACE = 2,
-    BYTE_OTHER = 3,          /* LF, CR, tab, a lead byte not yet asked
-                                about or of three or four bytes */
-    BYTE_MIXED = 4,          /* a lead byte some of whose letters of two
+    BYTE_STOP = 3,           /* LF, CR, tab */
+    BYTE_OTHER = 4,          /* a lead byte not yet asked about, or of
+                                three or four bytes */
+    BYTE_MIXED = 5,          /* a lead byte some of whose letters of two
                                 bytes take none or two cells (the
                                 combining marks) */
     /* one whose letters all take one cell: the bits that a continuation
@@ -39,8 +40,9 @@ enum {
 };
 
 /* Every byte below 0x80 is a cell, as are the bytes that begin no UTF-8
- * letter (0x80..0xC1, 0xF5..0xFF); the leads of two bytes, 0xC2..0xDF,
- * learn their kind the first time one is met. */
+ * letter (0x80..0xC1, 0xF5..0xFF), and a lead byte that no continuation
+ * byte follows; the leads of two bytes, 0xC2..0xDF, learn their kind the
+ * first time one is met. */
 static unsigned char byte_kind[256] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 3, 3, 1, 1, 3, 1, 1, /* 0x00: tab, LF, CR */
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -54,10 +56,10 @@ static unsigned char byte_kind[256] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
-    1, 1, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, /* 0xC2: leads of two */
-    3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3,
-    3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, /* 0xE0: of three, */
-    3, 3, 3, 3, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1  /* of four */
+    1, 1, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, /* 0xC2: leads of two */
+    4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4,
+    4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, /* 0xE0: of three, */
+    4, 4, 4, 4, 4, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1  /* of four */
 };
 
 /* The cells + 1 of the letters U+0080..U+07FF, written in two bytes
@@ -97,12 +99,15 @@ static inline int OneCellLetter(const unsigned char *p, int n)
     return n >= 2 && (p[1] & 0xC0) == kind ? 2 : 0;
 }
 
-/* The last few letters of three bytes asked for (punctuation, in most
- * texts: quotes, dashes), each in the slot of its code point's low bits. */
+/* The last letters of three bytes asked for (punctuation, in most texts:
+ * quotes, dashes; the letters of a script, as Vietnamese's U+1EA0..U+1EF9,
+ * in some), each in the slot of its code point's low bits. */
+enum { THREE_BYTE_SLOTS = 256 };
+
 static struct {
-    long cp;                 /* 0 for none */
-    int cells;
-} three_byte_cells[64];
+    unsigned short cp;       /* U+0800..U+FFFF; 0 for none */
+    unsigned char cells;
+} three_byte_cells[THREE_BYTE_SLOTS];
 
 /* The letter at p, of which n bytes may be read, as LetterAt sees it: its
  * cells * 16 + its bytes. */
@@ -123,13 +128,13 @@ static int LetterCells(const unsigned char *p, int n)
     }
     if ((p[0] & 0xF0) == 0xE0 && n >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
         cp = (long)(p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F);
-        if (three_byte_cells[cp & 63].cp == cp)
-            return three_byte_cells[cp & 63].cells * 16 + 3;
+        if (three_byte_cells[cp % THREE_BYTE_SLOTS].cp == cp)
+            return three_byte_cells[cp % THREE_BYTE_SLOTS].cells * 16 + 3;
     }
     len = LetterAt((const char *)p, n, &cells);
     if (len == 3 && cp != 0) {
-        three_byte_cells[cp & 63].cp = cp;
-        three_byte_cells[cp & 63].cells = cells;
+        three_byte_cells[cp % THREE_BYTE_SLOTS].cp = (unsigned short)cp;
+        three_byte_cells[cp % THREE_BYTE_SLOTS].cells = (unsigned char)cells;
     }
     return cells * 16 + len;
 }
@@ -344,6 +349,10 @@ static int WordReaches(const char *p, int n, int need)
 
     if (n > JOIN_LOOKAHEAD)
         n = JOIN_LOOKAHEAD;
+    /* most words: bytes of one cell, none a space */
+    while (i < n && i < need && byte_kind[u[i]] == BYTE_ONE)
+        i++;
+    cells = i;
     while (cells < need) {
         if (i == n)
             return n == JOIN_LOOKAHEAD;
@@ -544,6 +553,18 @@ static void LettersTaken(LineReader *r, BookRow *row, const unsigned char *from,
     r->pos = (int)(to - buf);
 }
 
+/* Whether the BULK_RUN bytes from p may be of one cell each: every other
+ * one, where any letter of more bytes shows, is below 128. */
+static int LooksOneCell(const unsigned char *p)
+{
+    unsigned char any = 0;
+    int i;
+
+    for (i = 1; i < BULK_RUN; i += 2)
+        any |= p[i];
+    return any < 0x80;
+}
+
 /* The bytes of one cell each from p on (before the next LF, CR, tab or
  * UTF-8 letter), when there are at least BULK_RUN of them, to be taken at
  * once, as a prose line between two quotes is; else 0. */
@@ -583,10 +604,15 @@ static inline int TakeOneCell(const unsigned char **at, int n, const unsigned ch
             continue;
         }
         if (kind != BYTE_ONE) {
-            if (kind != BYTE_SPACE)
+            if (kind == BYTE_SPACE) {
+                *space = p;
+                space_lim = lim;
+            } else if (kind == BYTE_STOP || (p[1] & 0xC0) == 0x80) {
+                /* a LF, CR or tab, a letter of more bytes or other
+                 * cells; a lead byte alone (a Latin-1 or Windows-1252
+                 * letter) is a cell of its own */
                 break;
-            *space = p;
-            space_lim = lim;
+            }
         }
         p++;
         lim--;
@@ -631,8 +657,8 @@ static int Letters(LineReader *r, BookRow *row)
                 break;
             }
             /* a glance first, so that a text of other letters does not
-             * look for the next stop at every space */
-            len = stop - p >= BULK_RUN && p[1] < 0x80 && p[BULK_RUN - 1] < 0x80 ? OneCellRun(r, p) : 0;
+             * look for the next stop after every letter of its own */
+            len = stop - p >= BULK_RUN && LooksOneCell(p) ? OneCellRun(r, p) : 0;
             if (len > 0) {
                 len = len < TEXT_COLS - col ? len : TEXT_COLS - col;
                 len = len < room ? len : room;
