@@ -21,6 +21,10 @@
 
 /* ---- Letters ---------------------------------------------------------- */
 
+/* A machine word of a text's bytes, looked at all at once where most
+ * bytes are of one cell. */
+typedef unsigned long __attribute__((__may_alias__)) Word;
+
 /* What a byte begins, for the runs of one-cell letters that most rows are
  * made of: */
 enum {
@@ -99,6 +103,48 @@ static inline int OneCellLetter(const unsigned char *p, int n)
     return n >= 2 && (p[1] & 0xC0) == kind ? 2 : 0;
 }
 
+/* Letters of one cell from *at, of one byte or two, as most of a text in
+ * Cyrillic, Greek or accented Latin is, as many as the n cells left
+ * surely hold (two bytes each at the most): taken without asking whether
+ * each fits, up to the first byte of any other kind. *at moves past them,
+ * and when a space is among them, *space to the last and *space_cells to
+ * the cells before it; returns the cells taken. */
+static inline int TakeOneCell(const unsigned char **at, int n, const unsigned char **space,
+                              int *space_cells)
+{
+    const unsigned char *p = *at;
+    /* two bytes for each cell left: a letter of one byte takes one of
+     * them along */
+    const unsigned char *lim = p + 2 * n;
+    const unsigned char *space_lim = NULL;
+    int kind;
+
+    while (p < lim) {
+        kind = byte_kind[p[0]];
+        if ((p[1] & 0xC0) == kind) {
+            p += 2;
+            continue;
+        }
+        if (kind != BYTE_ONE) {
+            if (kind == BYTE_SPACE) {
+                *space = p;
+                space_lim = lim;
+            } else if (kind == BYTE_STOP || (p[1] & 0xC0) == 0x80) {
+                /* a LF, CR or tab, a letter of more bytes or other
+                 * cells; a lead byte alone (a Latin-1 or Windows-1252
+                 * letter) is a cell of its own */
+                break;
+            }
+        }
+        p++;
+        lim--;
+    }
+    if (space_lim)
+        *space_cells = n - (int)(space_lim - *space) / 2;
+    *at = p;
+    return n - (int)(lim - p) / 2;
+}
+
 /* The last letters of three bytes asked for (punctuation, in most texts:
  * quotes, dashes; the letters of a script, as Vietnamese's U+1EA0..U+1EF9,
  * in some), each in the slot of its code point's low bits. */
@@ -141,21 +187,58 @@ static int LetterCells(const unsigned char *p, int n)
 
 /* ---- The wrap width --------------------------------------------------- */
 
+/* The bytes from p, of which n may be read, before the first that is not
+ * 14..127 (a CR, a tab, a letter above 127, a control byte): most lines of
+ * most texts whole, looked at a machine word at a time. */
+static int PlainBytes(const unsigned char *p, int n)
+{
+    const Word ones = (Word)-1 / 0xFF;
+    const Word high = ones * 0x80;
+    int i = 0;
+
+    while (i < n && p[i] > '\r' && p[i] < 0x80 && ((uintptr_t)(p + i) & (sizeof(Word) - 1)) != 0)
+        i++;
+    /* aligned: a byte below 14 borrows into its top bit, one above 127
+     * has it */
+    if (i < n && p[i] > '\r' && p[i] < 0x80) {
+        while (n - i >= (int)sizeof(Word)
+               && (((*(const Word *)(p + i) - ones * ('\r' + 1)) | *(const Word *)(p + i)) & high) == 0)
+            i += (int)sizeof(Word);
+    }
+    while (i < n && p[i] > '\r' && p[i] < 0x80)
+        i++;
+    return i;
+}
+
 /* The cells of a line as the join rule counts them (a CR none, a letter
  * as it is drawn); -1 for a line with a tab, whose columns are a table's
  * rather than prose's; WRAP_MAX_COLS + 1 for anything wider. */
 static int LineCells(const char *p, int n)
 {
     const unsigned char *u = (const unsigned char *)p;
+    const unsigned char *at;
+    const unsigned char *space = NULL;
+    int space_cells;
     int cells = 0;
+    int left;
     int i = 0;
     int w;
 
+    /* bytes of one cell, else letters of one cell, else one other letter,
+     * as long as the cells may be no more than WRAP_MAX_COLS */
     while (i < n && cells <= WRAP_MAX_COLS) {
-        w = OneCellLetter(u + i, n - i);
+        left = WRAP_MAX_COLS + 1 - cells;
+        w = PlainBytes(u + i, n - i < left ? n - i : left);
         if (w > 0) {
-            cells++;
+            cells += w;
             i += w;
+            continue;
+        }
+        at = u + i;
+        w = TakeOneCell(&at, (n - i) / 2 < left ? (n - i) / 2 : left, &space, &space_cells);
+        if (w > 0) {
+            cells += w;
+            i = (int)(at - u);
             continue;
         }
         if (u[i] == '\t')
@@ -235,7 +318,6 @@ int WrapWidth(const char *path)
  * are then looked at one by one. */
 static int NextLead(LineReader *r)
 {
-    typedef unsigned long __attribute__((__may_alias__)) Word;
     const Word high = (Word)-1 / 0xFF * 0x80;
     const unsigned char *p;
     const unsigned char *end;
@@ -429,6 +511,9 @@ static void LookBack(LineReader *r, int64_t offset)
     int n = (int)(offset - from);
     const char *lf;
     const unsigned char *u = (const unsigned char *)back;
+    const unsigned char *at;
+    const unsigned char *space = NULL;
+    int space_cells;
     int len;
     int w;
     int i;
@@ -448,11 +533,17 @@ static void LookBack(LineReader *r, int64_t offset)
     i = lf ? (int)(lf - back) + 1 : 0;
     StartLine(r, from + i);
     for (; i < n; i += len) {
-        len = OneCellLetter(u + i, n - i);
+        /* bytes of one cell, else letters of one cell, else one other */
+        len = PlainBytes(u + i, n - i);
+        if (len == 0) {
+            at = u + i;
+            w = TakeOneCell(&at, (n - i) / 2, &space, &space_cells);
+            len = (int)(at - u) - i;
+            r->line_extra += w - len;
+        }
         if (len > 0) {
-            r->line_extra += 1 - len;
-            if (u[i] != ' ')
-                r->line_blank = 0;
+            if (r->line_blank)
+                r->line_blank = OnlySpaces(back + i, len);
             continue;
         }
         len = 1;
@@ -579,48 +670,6 @@ static int OneCellRun(LineReader *r, const unsigned char *p)
     wide = NextWide(r);
     next = wide < next ? wide : next;
     return next - at >= BULK_RUN ? next - at : 0;
-}
-
-/* Letters of one cell from *at, of one byte or two, as most of a text in
- * Cyrillic, Greek or accented Latin is, as many as the n cells left
- * surely hold (two bytes each at the most): taken without asking whether
- * each fits, up to the first byte of any other kind. *at moves past them,
- * and when a space is among them, *space to the last and *space_cells to
- * the cells before it; returns the cells taken. */
-static inline int TakeOneCell(const unsigned char **at, int n, const unsigned char **space,
-                              int *space_cells)
-{
-    const unsigned char *p = *at;
-    /* two bytes for each cell left: a letter of one byte takes one of
-     * them along */
-    const unsigned char *lim = p + 2 * n;
-    const unsigned char *space_lim = NULL;
-    int kind;
-
-    while (p < lim) {
-        kind = byte_kind[p[0]];
-        if ((p[1] & 0xC0) == kind) {
-            p += 2;
-            continue;
-        }
-        if (kind != BYTE_ONE) {
-            if (kind == BYTE_SPACE) {
-                *space = p;
-                space_lim = lim;
-            } else if (kind == BYTE_STOP || (p[1] & 0xC0) == 0x80) {
-                /* a LF, CR or tab, a letter of more bytes or other
-                 * cells; a lead byte alone (a Latin-1 or Windows-1252
-                 * letter) is a cell of its own */
-                break;
-            }
-        }
-        p++;
-        lim--;
-    }
-    if (space_lim)
-        *space_cells = n - (int)(space_lim - *space) / 2;
-    *at = p;
-    return n - (int)(lim - p) / 2;
 }
 
 /* Letters from pos, as many as fit: up to a LF, CR or tab, or to a few
