@@ -579,8 +579,9 @@ typedef struct bookRow {
     int brk_out;             /* bytes of the drawn row before that break */
     int brk_extra;           /* the line's cells less its bytes up to it */
     int64_t cr_last;         /* offsets of the last CR, tab and letter */
-    int64_t tab_last;        /* above 127 passed, -1 for none: going back */
-    int64_t lead_last;       /* before one forgets where the next was */
+    int64_t tab_last;        /* of more bytes passed (or of a byte after
+                                it), -1 for none: going back before one */
+    int64_t lead_last;       /* forgets where the next was */
 } BookRow;
 
 static inline int64_t Offset(const LineReader *r)
