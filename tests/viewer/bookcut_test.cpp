@@ -209,4 +209,40 @@ TEST_F(GeneratedBooks, RowsAreTheModelsWhateverTheBlockAndTheStart) {
     }
 }
 
+// Lines of exactly one width in cells, made of every kind of letter the
+// width counts (bytes of one cell from every alignment, letters of two
+// bytes, a Latin-1 byte alone, marks that draw nothing, letters of three
+// and four bytes, look-alikes of more cells, control bytes, CRs), give
+// that width; wider than WRAP_MAX_COLS, none.
+TEST_F(GeneratedBooks, WrapWidthCountsTheCellsOfEveryKindOfLetter) {
+    static const char *const pieces[] = {
+        "word", " ", "\xD0\xB6\xD1\x8F", "\xE9", "e\xCC\x81", "\xE2\x80\x94", "\xE2\x80\xA6",
+        "\x7F", "\x0B", "\xC3\xA9", "\r", "\xF0\x9F\x98\x80", "\xCD\xB5",
+    };
+    // cells as the drawing step counts them, but a CR none
+    auto cells = [](const std::string &s) {
+        int total = 0, c;
+        for (size_t i = 0; i < s.size(); total += c) {
+            bool cr = s[i] == '\r';
+            i += size_t(Letter(s, i, &c));
+            c = cr ? 0 : c;
+        }
+        return total;
+    };
+    std::mt19937 rng(7);
+    for (int width : {int(TEXT_COLS) + 1, 66, 72, 100, int(WRAP_MAX_COLS), WRAP_MAX_COLS + 1}) {
+        std::string text;
+        for (int line = 0; line < 24; line++) {
+            std::string s(1 + rng() % 9, 'x');
+            while (cells(s) < width) {
+                std::string more = s + pieces[rng() % (sizeof pieces / sizeof pieces[0])];
+                s = cells(more) <= width ? more : s + "x";
+            }
+            text += s + (line % 3 ? "\n" : "\r\n");
+        }
+        Pick("w.txt", text);
+        EXPECT_EQ(WrapWidth(filename), width <= WRAP_MAX_COLS ? width : 0) << "width " << width;
+    }
+}
+
 }  // namespace
