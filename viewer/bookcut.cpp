@@ -139,10 +139,11 @@ static inline int TakeOneCell(const unsigned char **at, int n, const unsigned ch
         p++;
         lim--;
     }
+    /* lim - p is twice the cells left */
     if (space_lim)
-        *space_cells = n - (int)(space_lim - *space) / 2;
+        *space_cells = n - (int)((size_t)(space_lim - *space) / 2);
     *at = p;
-    return n - (int)(lim - p) / 2;
+    return n - (int)((size_t)(lim - p) / 2);
 }
 
 /* The last letters of three bytes asked for (punctuation, in most texts:
@@ -1005,7 +1006,8 @@ static int QuickLetters(LineReader *r, BookRow *row)
         return 0;
     for (;;) {
         n = TEXT_COLS - col;
-        n = n < (int)(end - p) / 2 ? n : (int)(end - p) / 2;
+        if (r->at_end && n > (int)(end - p) / 2)
+            n = (int)(end - p) / 2;
         run = p;
         cells = -1;
         n = TakeOneCell(&p, n, &space, &cells);
