@@ -72,6 +72,11 @@ std::vector<BookCase> BookCases() {
         .Line("2. three books, one of them without its cover")
         .Line("a) a letter    b) a pen")
         .Line("- and a knife, which nobody could explain");
+    // every mark, after a line that a word of one cell would join
+    BookText marks = Narration(72);
+    for (const char *mark : {"- ", "* ", "+ ", "\xE2\x80\xA2 ", "\xE2\x80\x93 ", "\xE2\x80\x94 ", "\xC2\xB7 ",
+                             "\x95 ", "\x96 ", "\x97 "})
+        marks.Line(Rep("abcd ", 13) + "abcde").Line(std::string(mark) + "an item, or a line of dialogue");
     BookText quoted = Narration(70, "\n", 1);
     quoted.Para(kNarration[0], 72).Line("    Dear brother, I am well and the weather is fine.")
         .Line("    Do not come; there is nothing here to come for.")
@@ -107,6 +112,7 @@ std::vector<BookCase> BookCases() {
         {"ProseAt78", Narration(78), 78, false},
         {"ProseAt70Crlf", Narration(70, "\r\n"), 70, false},
         {"NumberedListAfterProse", list, 70, false},
+        {"ItemMarksAfterFullLines", marks, 72, false},
         {"IndentedQuotationInProse", quoted, 72, false},
         {"Verse", verse, 0, true},
         {"Code", code, 0, false},
