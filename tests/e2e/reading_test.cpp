@@ -428,8 +428,8 @@ const char kProgressPresent[] = "update 0,225 320x15";
 // block, each made slow, as from a slow card): the second starts while the
 // first measures it, a third of the way in, and is stopped in the middle
 // of its own pass. The first puts an exact index in place and pages
-// through it. (A second that lives on to take that index is the line
-// index's unit test's.)
+// through it. (A second that lives on and takes that index is tried on
+// the line index itself, in lineindex_test.cpp.)
 TEST_F(ReadingOnConsole, TwoProgramsOpenOneNewBook) {
     const int lines = 131072;
     const std::string text = NumberedText(lines);
