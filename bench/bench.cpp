@@ -51,6 +51,7 @@
 
 #include "app.h"
 #include "graphics.h"
+#include "letters.h"
 #include "platform.h"
 #include "program.h"
 #include "real.h"
@@ -60,12 +61,10 @@
 
 namespace {
 
+using testutil::BookIndexFile;
 using testutil::IndexFile;
 using testutil::PickText;
-
-std::string BookIndexFile(const std::string &dir, const std::string &name) {
-    return dir + "/." + name + ".tomo-book";
-}
+using testutil::Utf8;
 
 // Process CPU time for reopening and frames: the machine is shared, and
 // time spent waiting for a core is not the program's.
@@ -224,13 +223,7 @@ std::string WrappedProse(size_t size, bool cyrillic) {
     out.reserve(size + 200);
     auto letters = [cyrillic](const char *w) {
         std::string word;
-        for (const char *p = w; *p; p++) {
-            unsigned c = 0x430 + static_cast<unsigned>(*p - 'a');  // a..z as U+0430..U+0449
-            if (cyrillic)
-                word += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
-            else
-                word += *p;
-        }
+        for (const char *p = w; *p; p++) word += cyrillic ? Utf8(0x430 + (*p - 'a')) : std::string(1, *p);  // U+0430..
         return word;
     };
     size_t cols = 0;
@@ -379,31 +372,18 @@ void SecondVisit(const std::string &dir, const std::string &name, double *best,
 
 // ---- Frames ----------------------------------------------------------------
 
-void SetUpPage(const std::string &dir) {
-    WriteText(dir + "/page.txt", FullRows(40));
-    PickText(dir, "page.txt");
-    unlink(IndexFile(dir, "page.txt").c_str());
-    GetFileInfo(font, screen);
-    state = STATE_TEXT;
-}
-
 // Rows of 26 Cyrillic letters, two bytes each: a full row of a Russian
 // text without spaces.
 std::string CyrillicRows(int rows) {
     std::string out;
-    for (int i = 0; i < rows * 26; i++) {
-        int letter = 0x410 + i % 64;  // А..я
-        out += static_cast<char>(0xC0 | letter >> 6);
-        out += static_cast<char>(0x80 | (letter & 0x3F));
-        if (i % 26 == 25) out += '\n';
-    }
+    for (int i = 0; i < rows * 26; i++) out += Utf8(0x410 + i % 64) + (i % 26 == 25 ? "\n" : "");  // А..я
     return out;
 }
 
-void SetUpCyrillicPage(const std::string &dir) {
-    WriteText(dir + "/cyrillic.txt", CyrillicRows(40));
-    PickText(dir, "cyrillic.txt");
-    unlink(IndexFile(dir, "cyrillic.txt").c_str());
+void SetUpPage(const std::string &dir, const std::string &name = "page.txt", const std::string &text = FullRows(40)) {
+    WriteText(dir + "/" + name, text);
+    PickText(dir, name);
+    unlink(IndexFile(dir, name).c_str());
     GetFileInfo(font, screen);
     state = STATE_TEXT;
 }
@@ -576,10 +556,7 @@ int MeasureOne(const std::string &path, bool book) {
     std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     StartVideo();
-    if (book)
-        BookFirstVisitSeconds(dir, name);
-    else
-        FirstVisitSeconds(dir, name);
+    (book ? BookFirstVisitSeconds : FirstVisitSeconds)(dir, name);
     return 0;
 }
 
@@ -803,7 +780,7 @@ int RunAll(const std::string &dir) {
         if (kind == 0)
             SetUpPage(dir);
         else if (kind == 1)
-            SetUpCyrillicPage(dir);
+            SetUpPage(dir, "cyrillic.txt", CyrillicRows(40));
         else
             SetUpList();
         for (const auto &sheet : sheets) {
@@ -851,7 +828,7 @@ int Frames(const std::string &kind, long n, const std::string &sheet) {
     if (kind == "page")
         SetUpPage(testutil::Scratch().str());
     else if (kind == "cyrillic")
-        SetUpCyrillicPage(testutil::Scratch().str());
+        SetUpPage(testutil::Scratch().str(), "cyrillic.txt", CyrillicRows(40));
     else
         SetUpList();
     DrawFrames(sheet == "loaded" ? original : font, n);
@@ -887,18 +864,16 @@ int main(int argc, char **argv) {
     char exe[4096];
     ssize_t len = readlink("/proc/self/exe", exe, sizeof exe - 1);
     self_path = len > 0 ? std::string(exe, static_cast<size_t>(len)) : argv[0];
-    if (argc == 4 && (std::string(argv[1]) == "--peak-rss" || std::string(argv[1]) == "--peak-rss-memory" ||
-                      std::string(argv[1]) == "--peak-rss-book")) {
-        printf("%ld\n", ProgramPeakKiB(argv[2], argv[3], std::string(argv[1]) == "--peak-rss-memory",
-                                       std::string(argv[1]) == "--peak-rss-book"));
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (argc == 4 && (mode == "--peak-rss" || mode == "--peak-rss-memory" || mode == "--peak-rss-book")) {
+        printf("%ld\n", ProgramPeakKiB(argv[2], argv[3], mode == "--peak-rss-memory", mode == "--peak-rss-book"));
         return 0;
     }
     if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--frames")
         return Frames(argv[2], atol(argv[3]), argc == 5 ? argv[4] : "");
-    if (argc == 3 && std::string(argv[1]) == "--measure") return MeasureOne(argv[2], false);
-    if (argc == 3 && std::string(argv[1]) == "--measure-book") return MeasureOne(argv[2], true);
-    if (argc == 4 && std::string(argv[1]) == "--cut") return CutText(argv[2], std::string(argv[3]) == "book") < 0;
-    if (argc == 3 && std::string(argv[1]) == "--sheet") {
+    if (argc == 3 && (mode == "--measure" || mode == "--measure-book")) return MeasureOne(argv[2], mode != "--measure");
+    if (argc == 4 && mode == "--cut") return CutText(argv[2], std::string(argv[3]) == "book") < 0;
+    if (argc == 3 && mode == "--sheet") {
         StartVideo();
         for (long i = atol(argv[2]); i > 0; i--) LoadSheet();
         return 0;

@@ -1,15 +1,12 @@
 // statefile_test.cpp: where the state files are kept: the XDG rules of the
-// desktop, with the folders they need made for the user alone, and the
-// console's start folder.
+// desktop, with the folders they need made for the user alone; and the
+// chosen view kept in one.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <climits>
 #include <functional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "statefile.h"
 #include "testutil.h"
@@ -19,53 +16,45 @@ using namespace testutil;
 
 namespace {
 
-// HOME and XDG_STATE_HOME as each test sets them, and back afterwards.
+// HOME and XDG_STATE_HOME as each test sets them ("@" at the start standing
+// for its folder, nullptr for unset), and back afterwards.
 class StateFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        for (const char *name : {"HOME", "XDG_STATE_HOME"})
-            if (const char *v = getenv(name)) saved_.emplace_back(name, v);
-    }
+    TempDir dir;
+    const char *home_ = getenv("HOME"), *xdg_ = getenv("XDG_STATE_HOME");
+    const std::string saved_home_ = home_ ? home_ : "", saved_xdg_ = xdg_ ? xdg_ : "";
+
     void TearDown() override {
-        unsetenv("HOME");
-        unsetenv("XDG_STATE_HOME");
-        for (const auto &v : saved_) setenv(v.first.c_str(), v.second.c_str(), 1);
+        Set("HOME", home_ ? saved_home_.c_str() : nullptr, false);
+        Set("XDG_STATE_HOME", xdg_ ? saved_xdg_.c_str() : nullptr, false);
     }
-    static void Set(const char *name, const std::string *value) {
+    std::string Expand(const char *value) const {
+        std::string v = value;
+        return v.rfind("@", 0) == 0 ? dir.str() + v.substr(1) : v;
+    }
+    void Set(const char *name, const char *value, bool expand = true) {
         if (value)
-            setenv(name, value->c_str(), 1);
+            setenv(name, expand ? Expand(value).c_str() : value, 1);
         else
             unsetenv(name);
     }
-    TempDir dir;
-
-private:
-    std::vector<std::pair<std::string, std::string>> saved_;
 };
 
 struct StateCase {
     const char *what;
-    const char *xdg;    // XDG_STATE_HOME, "@" for the temporary folder
-    const char *home;   // HOME, likewise
-    const char *path;   // under the temporary folder, "" for no place
+    const char *xdg, *home;  // XDG_STATE_HOME, HOME
+    const char *path;        // "" for no place
 };
 
 class UserState : public StateFolder, public ::testing::WithParamInterface<StateCase> {};
 
-// "@" at the start of a setting stands for the test's folder.
-std::string Expand(const char *value, const TempDir &dir) {
-    std::string v = value;
-    return v.rfind("@", 0) == 0 ? dir.str() + v.substr(1) : v;
-}
-
 TEST_P(UserState, FollowsTheXdgRules) {
     const StateCase &c = GetParam();
     WriteFile(dir / "file", "");
-    std::string xdg = c.xdg ? Expand(c.xdg, dir) : "", home = c.home ? Expand(c.home, dir) : "";
-    Set("XDG_STATE_HOME", c.xdg ? &xdg : nullptr);
-    Set("HOME", c.home ? &home : nullptr);
+    Set("XDG_STATE_HOME", c.xdg);
+    Set("HOME", c.home);
     char out[PATH_MAX] = "junk";
-    std::string want = Expand(c.path, dir);
+    std::string want = Expand(c.path);
     EXPECT_EQ(UserStateFilePath(out, sizeof out, "places"), want.empty() ? 0 : 1);
     EXPECT_EQ(std::string(out), want);
     if (want.empty()) return;
@@ -77,25 +66,20 @@ TEST_P(UserState, FollowsTheXdgRules) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, UserState, ::testing::Values(
     StateCase{"xdg", "@/state", "@/home", "@/state/tomo/places"},
-    StateCase{"xdg relative is ignored", "state", "@/home", "@/home/.local/state/tomo/places"},
-    StateCase{"xdg empty", "", "@/home", "@/home/.local/state/tomo/places"},
-    StateCase{"home only", nullptr, "@/home", "@/home/.local/state/tomo/places"},
-    StateCase{"no home", nullptr, nullptr, ""},
-    StateCase{"relative home", nullptr, "home", ""},
-    StateCase{"a file in the way", "@/file/state", "@/home", ""}),
-    [](const ::testing::TestParamInfo<StateCase> &p) {
-        std::string name;
-        for (const char *c = p.param.what; *c; c++) name += isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        return name;
-    });
+    StateCase{"xdg_relative_is_ignored", "state", "@/home", "@/home/.local/state/tomo/places"},
+    StateCase{"xdg_empty", "", "@/home", "@/home/.local/state/tomo/places"},
+    StateCase{"home_only", nullptr, "@/home", "@/home/.local/state/tomo/places"},
+    StateCase{"no_home", nullptr, nullptr, ""},
+    StateCase{"relative_home", nullptr, "home", ""},
+    StateCase{"a_file_in_the_way", "@/file/state", "@/home", ""}),
+    [](const ::testing::TestParamInfo<StateCase> &p) { return std::string(p.param.what); });
 
 // Folders that are there already keep their own permissions; a path that
 // would not fit gives no place rather than a cut one.
 TEST_F(StateFolder, FoldersAreLeftAsTheyAreAndPathsNeverCutShort) {
     fs::create_directories(dir / "state/tomo");
     chmod((dir / "state").c_str(), 0755);
-    std::string xdg = dir / "state";
-    Set("XDG_STATE_HOME", &xdg);
+    Set("XDG_STATE_HOME", "@/state");
     char out[PATH_MAX];
     EXPECT_EQ(UserStateFilePath(out, sizeof out, "view"), 1);
     EXPECT_EQ(fs::status(dir / "state").permissions(), fs::perms(0755));
@@ -129,7 +113,7 @@ TEST(ViewChoice, OnlyTheBookViewsLineChoosesIt) {
     };
     for (const auto &f : found) {
         SCOPED_TRACE(f.what);
-        std::string path = dir / (std::string("other-") + std::to_string(&f - found));
+        std::string path = dir / f.what;
         f.make(path);
         snprintf(view_filename, sizeof view_filename, "%s", path.c_str());
         text_view = VIEW_BOOK;
@@ -137,14 +121,6 @@ TEST(ViewChoice, OnlyTheBookViewsLineChoosesIt) {
         EXPECT_EQ(text_view, VIEW_PLAIN);
     }
     view_filename[0] = '\0';
-}
-
-TEST(StartFolderState, IsAHiddenFileInTheWorkingDirectory) {
-    char cwd[PATH_MAX];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    char out[PATH_MAX];
-    EXPECT_EQ(StartFolderFilePath(out, sizeof out, "view"), 1);
-    EXPECT_EQ(std::string(out), std::string(cwd) + "/.tomo-view");
 }
 
 }  // namespace

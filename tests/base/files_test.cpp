@@ -33,64 +33,47 @@ protected:
     }
 };
 
-struct Planted {
-    const char *what;
-    std::function<void(const std::string &name, const std::string &precious)> make;
-};
-
-const std::vector<Planted> &Plants() {
-    static const std::vector<Planted> plants = {
-        {"a symbolic link", [](const std::string &name, const std::string &p) { fs::create_symlink(p, name); }},
-        {"a dangling symbolic link",
-         [](const std::string &name, const std::string &p) { fs::create_symlink(p + "-none", name); }},
-        {"a second name", [](const std::string &name, const std::string &p) { fs::create_hard_link(p, name); }},
-        {"a folder", [](const std::string &name, const std::string &) { fs::create_directory(name); }},
-        {"a named pipe", [](const std::string &name, const std::string &) { mkfifo(name.c_str(), 0644); }},
+// Only a free name or a regular file of one name is replaced. Anything
+// else, planted at the temporary name or at the name itself, is left as
+// it is (and what it leads to): no new file is begun at the one, and the
+// new file is removed for the other.
+TEST_F(Replacing, NothingButARegularFileOfItsOwnIsTakenOrReplaced) {
+    const struct {
+        const char *what;
+        std::function<void(const std::string &name)> make;
+    } plants[] = {
+        {"a symbolic link", [&](const std::string &name) { fs::create_symlink(precious, name); }},
+        {"a dangling symbolic link", [&](const std::string &name) { fs::create_symlink(precious + "-none", name); }},
+        {"a second name", [&](const std::string &name) { fs::create_hard_link(precious, name); }},
+        {"a folder", [](const std::string &name) { fs::create_directory(name); }},
+        {"a named pipe", [](const std::string &name) { mkfifo(name.c_str(), 0644); }},
     };
-    return plants;
-}
-
-// Whatever is planted at the temporary name is left as it is, and no new
-// file is written; the name itself is not touched either.
-TEST_F(Replacing, NothingButARegularFileOfItsOwnIsTakenAsTheTemporaryFile) {
-    for (const Planted &p : Plants()) {
-        SCOPED_TRACE(p.what);
-        ASSERT_TRUE(WriteFile(path, "old"));
-        p.make(tmp, precious);
-        fs::file_status before = fs::symlink_status(tmp);
-
-        EXPECT_EQ(BeginReplacement(&w, path.c_str()), 0);
-        EXPECT_EQ(w.fp, nullptr);
-
-        EXPECT_EQ(fs::symlink_status(tmp).type(), before.type());
-        EXPECT_EQ(ReadFile(precious), "keep me");
-        EXPECT_FALSE(fs::exists(precious + "-none"));
-        EXPECT_EQ(ReadFile(path), "old");
-        fs::remove(tmp);
-    }
-}
-
-// Only a regular file of one name at the name is replaced; anything else
-// stays, and the new file is gone.
-TEST_F(Replacing, OnlyAFreeNameOrARegularFileOfOneNameIsReplaced) {
     EXPECT_EQ(Replace("first"), 1);
     EXPECT_EQ(ReadFile(path), "first");
     EXPECT_EQ(Replace("second"), 1);
     EXPECT_EQ(ReadFile(path), "second");
     EXPECT_FALSE(fs::exists(tmp));
-    for (const Planted &p : Plants()) {
-        SCOPED_TRACE(p.what);
-        fs::remove(path);
-        p.make(path, precious);
-        fs::file_status before = fs::symlink_status(path);
+    for (const std::string &at : {tmp, path}) {
+        for (const auto &p : plants) {
+            SCOPED_TRACE(std::string(p.what) + " at " + at);
+            fs::remove(path);
+            ASSERT_TRUE(at == path || WriteFile(path, "old"));
+            p.make(at);
+            fs::file_type before = fs::symlink_status(at).type();
 
-        EXPECT_EQ(Replace("new"), 0);
+            EXPECT_EQ(Replace("new"), at == tmp ? -1 : 0);
 
-        EXPECT_EQ(fs::symlink_status(path).type(), before.type());
-        EXPECT_EQ(ReadFile(precious), "keep me");
-        EXPECT_FALSE(fs::exists(tmp)) << "the new file is removed";
-        EXPECT_EQ(w.fp, nullptr);
-        fs::remove(path);
+            EXPECT_EQ(fs::symlink_status(at).type(), before);
+            EXPECT_EQ(ReadFile(precious), "keep me");
+            EXPECT_FALSE(fs::exists(precious + "-none"));
+            EXPECT_EQ(w.fp, nullptr);
+            if (at == tmp) {
+                EXPECT_EQ(ReadFile(path), "old");
+            } else {
+                EXPECT_FALSE(fs::exists(tmp)) << "the new file is removed";
+            }
+            fs::remove(at);
+        }
     }
 }
 

@@ -194,19 +194,24 @@ TEST_F(Hostile, OddNamesAreListedOpenedAndLeft) {
     EXPECT_TRUE(fs::exists(Index("\xe9t\xe9\xff")));
 }
 
-TEST_F(Hostile, HundredNestedFoldersAreAllEntered) {
+// A hundred folders deep, the path far past 150 bytes: each is entered on
+// the desktop, and the text at the bottom read and indexed there.
+TEST_F(Hostile, HundredNestedFoldersAreAllEnteredAndTheTextAtTheBottomRead) {
     std::string rel = "d";
     for (int i = 1; i < 100; i++) rel += "/d";
-    session.Dir(rel);
+    const std::string deepest = session.Dir(rel);
+    session.File(rel + "/chapter 01.txt", NumberedText(20));
     // each folder lists "..", d; the start folder "..", d, simplefont.tga
     Script s;
     for (int i = 0; i < 100; i++) s.Tap(kStickDown).Tap(kB);
-    s.Shot("deepest").Tap(kA);
+    s.Shot("deepest").Tap(kStickDown).Tap(kB).Shot("page").Tap(kA).Tap(kA);
+    flavour = Flavour::Desktop;
     Outcome run = PlayToMenu(s);
-    std::string deepest = session.Path(rel);
-    EXPECT_EQ(session.Rows("deepest"), ListScreen(deepest, {Entry("..", true)}));
-    EXPECT_EQ(run.Listings().size(), 101u);
+    EXPECT_EQ(session.Rows("deepest"), ListScreen(deepest, {Entry("..", true), Entry("chapter 01.txt")}));
+    EXPECT_EQ(session.Rows("page"), Page(NumberedRows(1, 15), Position(1, 20)));
+    EXPECT_EQ(run.Listings().size(), 102u);
     EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(fs::exists(deepest + "/.chapter 01.txt.tomo"));
 }
 
 // A working directory that no path can name: an empty list, B goes to the

@@ -232,29 +232,6 @@ TEST_P(Browsing, DotDotClimbsToTheRootAndStaysThere) {
     EXPECT_EQ(listings.back(), in_root);
 }
 
-// A library's folders run deep: their paths pass 150 bytes.
-TEST_P(Browsing, ADeepLibraryFolderIsEnteredAndItsTextRead) {
-    const std::vector<std::string> folders = {
-        "Tolstoy, Leo (1828-1910)",
-        "War and Peace (1869) [translated by Louise and Aylmer Maude, revised]",
-        "Book One - 1805 (Parts One to Three, with notes)"};
-    std::string rel;
-    for (const std::string &f : folders) rel += (rel.empty() ? "" : "/") + f;
-    session.File(session.Dir(rel).substr(session.Root().size() + 1) + "/chapter 01.txt", NumberedText(20));
-    ASSERT_GE(session.Path(rel).size(), 150u);
-    // the start lists "..", Tolstoy..., simplefont.tga; each folder "..", its one entry
-    Script s;
-    for (size_t i = 0; i <= folders.size(); i++) s.Tap(kStickDown).Tap(kB);
-    s.Shot("page").Tap(kA).Shot("folder").Tap(kA);
-
-    Outcome run = PlayToMenu(s);
-
-    EXPECT_EQ(session.Rows("page"), Page(NumberedRows(1, 15), Position(1, 20)));
-    EXPECT_EQ(session.Rows("folder"), ListScreen(session.Path(rel), {Entry("..", true), Entry("chapter 01.txt")}));
-    EXPECT_EQ(run.err, "");
-    EXPECT_TRUE(fs::exists(session.Path(rel) + "/.chapter 01.txt.tomo"));
-}
-
 TEST_P(Browsing, APathLongerThanTheSystemTakesIsRefusedAloud) {
     // Under a start folder of PATH_MAX - 21 bytes a child of 19 gives a path
     // of PATH_MAX - 1, which fits; one of 20 gives PATH_MAX, which does not
@@ -320,28 +297,6 @@ TEST_P(Browsing, AHeldStickMovesOncePerDeliveredPress) {
     EXPECT_GE(run.Count("push 4"), run.Count("got repeat 4"));
     ASSERT_LE(moves, 38);
     EXPECT_EQ(session.Rows("after_hold")[1], F(moves));
-}
-
-// Presses made faster than the frames are all acted on, in their order,
-// and the drain before a jump keeps those that follow it.
-TEST_P(Browsing, PressesTypedAheadAreAllActedOn) {
-    NumberedFiles(38);
-    // 40 entries: "..", f01..f38, simplefont.tga
-    Script s;
-    s.Ahead(Script().Tap(kStickDown, 5)).Shot("down5");
-    s.Ahead(Script().Tap(kR, 2).Tap(kStickUp)).Shot("r2_up");
-    s.Ahead(Script().Tap(kStickRight).Tap(kL).Tap(kStickLeft).Tap(kX, 2)).Shot("jumped");
-    s.Tap(kA);
-
-    Outcome run = PlayToMenu(s);
-
-    EXPECT_EQ(session.Rows("down5")[1], F(5)) << run.Summary();
-    EXPECT_EQ(session.Rows("r2_up")[1], F(34));
-    EXPECT_EQ(session.Rows("jumped")[1], F(2));
-    EXPECT_EQ(run.Count("got press "), 5 + 3 + 5 + 1);
-    std::vector<int> frames = run.FramesAfterEachEvent();
-    frames.pop_back();
-    EXPECT_EQ(frames, std::vector<int>(frames.size(), 1)) << "a frame for each event";
 }
 
 using BrowsingOnConsole = SessionTest;

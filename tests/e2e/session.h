@@ -125,15 +125,6 @@ struct Options {
         kill_after_s = seconds;
         return *this;
     }
-    Options &StopAt(const std::string &log_text, int nth = 1) {
-        stop_at = log_text;
-        stop_nth = nth;
-        return *this;
-    }
-    Options &Named(const std::string &name) {
-        run = name;
-        return *this;
-    }
 };
 
 struct LogLine {

@@ -94,23 +94,6 @@ TEST_P(Starting, AMissingFontSheetIsReportedOrFoundBesideTheProgram) {
     }
 }
 
-// Where no place holds a sheet, the message names every place looked in.
-TEST_F(DesktopStart, WithoutASheetAnywhereEveryPlaceLookedInIsNamed) {
-    TempDir elsewhere;
-    const std::string bin = elsewhere / "bin";
-    fs::create_directories(bin);
-    fs::copy_file(TOMO_BIN_DESKTOP, bin + "/tomo");
-    flavour = Flavour::Desktop;
-    Options opt;
-    opt.font = false;
-    opt.binary = bin + "/tomo";
-    Outcome run = PlayToMenu(Script().Shot("no_text").Tap(kA), opt);
-    EXPECT_EQ(run.err, "LoadTargaImage: could not open file ./simplefont.tga\n"
-                       "LoadTargaImage: could not open file " + bin + "/simplefont.tga\n"
-                       "LoadTargaImage: could not open file " + bin + "/../share/tomo/simplefont.tga\n");
-    EXPECT_EQ(session.Rows("no_text"), std::vector<std::string>(kRows, ""));
-}
-
 // tomo | head: a standard output whose reader has gone fails the listing's
 // writes, and the program reads on and still hands over to the menu, which
 // gets SIGPIPE back as it was.

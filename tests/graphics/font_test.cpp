@@ -12,6 +12,7 @@
 #include "letters.h"
 #include "sdltest.h"
 #include "targa.h"
+#include "tomo.h"
 
 namespace {
 
@@ -169,20 +170,59 @@ protected:
     }
 };
 
-TEST_F(ShippedSheet, HoldsTheLettersOfTheTableAndNothingAfterThem) {
+// The blocks whose glyphs the sheet holds below its first row.
+struct Block {
+    long first, last;
+};
+const Block kBlocks[] = {
+    {0x0100, 0x02FF}, {0x0370, 0x03FF}, {0x0400, 0x0482}, {0x048A, 0x052F}, {0x0531, 0x058F},
+    {0x10A0, 0x10FF}, {0x1E00, 0x1FFF}, {0x2010, 0x2027}, {0x2030, 0x205E}, {0x2070, 0x20CF},
+    {0x2100, 0x23FF}, {0x2500, 0x28FF}, {0xFB00, 0xFB06}, {0xFFFD, 0xFFFD},
+};
+
+bool InBlocks(long cp) {
+    for (const Block &b : kBlocks)
+        if (cp >= b.first && cp <= b.last) return true;
+    return false;
+}
+
+// The sheet's table of cells against the font itself (the BDF that
+// pcf2bdf makes of 6x13.pcf.gz): a cell for every glyph of the blocks and
+// for nothing else, the runs ascending and apart, their cells one after
+// the other from 256 on (so that no code point and no cell comes twice),
+// each showing its glyph; blank cells after the last.
+TEST_F(ShippedSheet, HoldsEveryGlyphOfTheBlocksOnceInOrder) {
     InkFont font = ReadBdf(TOMO_BDF);
     ASSERT_NE(sheet.get(), nullptr);
-    ASSERT_FALSE(font.empty()) << TOMO_BDF;
-    const GlyphRun &last = glyph_runs[glyph_run_count - 1];
-    int cells = last.cell + static_cast<int>(last.last - last.first) + 1;
+    ASSERT_GT(font.size(), 4000u) << TOMO_BDF;
+    int in_blocks = 0;
+    for (const auto &glyph : font) {
+        if (glyph.first < FONT_CELLS) continue;
+        in_blocks += InBlocks(glyph.first);
+        EXPECT_EQ(CodePointCell(glyph.first) != 0, InBlocks(glyph.first)) << std::hex << "U+" << glyph.first;
+    }
+    EXPECT_GT(in_blocks, 3000);
+    int cell = FONT_CELLS;
+    long after = FONT_CELLS - 1;
+    for (int i = 0; i < glyph_run_count; i++) {
+        const GlyphRun &r = glyph_runs[i];
+        EXPECT_GT(r.first, after) << "run " << i;
+        EXPECT_LE(r.first, r.last) << "run " << i;
+        EXPECT_EQ(r.cell, cell) << "run " << i;
+        for (long cp = r.first; cp <= r.last; cp++, cell++) {
+            EXPECT_TRUE(font.count(cp) && InBlocks(cp)) << std::hex << "U+" << cp;
+            EXPECT_EQ(CodePointCell(cp), cell) << std::hex << "U+" << cp;
+            EXPECT_TRUE(Shows(cell, font[cp])) << std::hex << "U+" << cp;
+        }
+        after = r.last;
+    }
+    EXPECT_EQ(cell - FONT_CELLS, in_blocks);
+    for (long cp : {0L, 0x41L, 0xE9L, 0xFFL, 0x24FL, 0x300L, 0x483L, 0x5D0L, 0x2028L, 0x20D7L, 0xFEFFL, 0x1F600L})
+        EXPECT_EQ(CodePointCell(cp), 0) << std::hex << "U+" << cp;
     EXPECT_EQ(sheet.get()->w, 1536);
-    EXPECT_EQ(sheet.get()->h, 13 * ((cells + 255) / 256));
+    EXPECT_EQ(sheet.get()->h, 13 * ((cell + 255) / 256));
     EXPECT_EQ(SheetCells(sheet.get()), sheet.get()->h / 13 * 256);
-    for (int i = 0; i < glyph_run_count; i++)
-        for (long cp = glyph_runs[i].first; cp <= glyph_runs[i].last; cp++)
-            EXPECT_TRUE(Shows(glyph_runs[i].cell + static_cast<int>(cp - glyph_runs[i].first), font[cp]))
-                << std::hex << "U+" << cp;
-    for (int c = cells; c < SheetCells(sheet.get()); c++) EXPECT_TRUE(Shows(c, Ink{})) << "cell " << c;
+    for (; cell < SheetCells(sheet.get()); cell++) EXPECT_TRUE(Shows(cell, Ink{})) << "cell " << cell;
 }
 
 // The first row is the Latin-1 font's, as it always was: the glyphs of

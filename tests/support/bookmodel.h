@@ -7,6 +7,7 @@
 #define TOMO_TEST_BOOKMODEL_H
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -97,25 +98,40 @@ inline std::vector<BookRowModel> BookModelRows(const std::string &text,
     return rows;
 }
 
+// The row (or plain line) that holds byte offset: the last that starts at
+// or before it; 0 before the first.
+template <class Row>
+int Holding(const std::vector<Row> &rows, size_t offset) {
+    auto after = std::upper_bound(rows.begin(), rows.end(), offset,
+                                  [](size_t at, const Row &r) { return at < r.start; });
+    return after == rows.begin() ? 0 : static_cast<int>(after - rows.begin()) - 1;
+}
+
 // The line feeds that a cut read as spaces: those inside a row's bytes.
 // (One that a row was cut at reads the same as a break.)
 inline std::function<bool(size_t)> JoinedInside(const std::vector<BookRowModel> &rows) {
-    return [&rows](size_t q) {
-        auto row = std::upper_bound(rows.begin(), rows.end(), q,
-                                    [](size_t at, const BookRowModel &r) { return at < r.start; });
-        return row != rows.begin() && q + 1 < std::prev(row)->next;
-    };
+    return [&rows](size_t q) { return !rows.empty() && q >= rows[0].start && q + 1 < rows[Holding(rows, q)].next; };
 }
 
-// The program's rows of the text at path from offset 0, through a block
-// of cap bytes.
-inline std::vector<BookRowModel> BookRows(const std::string &path, int wrap, int cap = MEASURE_BLOCK_SIZE) {
+// The words of the book view's index file of a text of size bytes cut
+// into rows, with saved row `saved`.
+inline std::vector<int32_t> BookIndex(const std::vector<BookRowModel> &rows, size_t size, int32_t saved) {
+    std::vector<int32_t> words{saved, static_cast<int32_t>(rows.size())};
+    for (const BookRowModel &r : rows) words.push_back(static_cast<int32_t>(r.start));
+    words.push_back(static_cast<int32_t>(size));
+    return words;
+}
+
+// The program's rows of the text at path from offset `from` (0, or where a
+// row starts), through a block of cap bytes; `most` of them at most.
+inline std::vector<BookRowModel> BookRows(const std::string &path, int wrap, int cap = MEASURE_BLOCK_SIZE,
+                                          size_t from = 0, size_t most = SIZE_MAX) {
     std::vector<BookRowModel> rows;
     std::vector<char> block(static_cast<size_t>(cap));
     char str[BOOK_ROW_SIZE];
     LineReader r;
-    if (!OpenBookReader(&r, path.c_str(), 0, block.data(), cap, wrap)) return rows;
-    for (size_t at = 0; ReadBookRow(&r, str); at = static_cast<size_t>(LineReaderOffset(&r)))
+    if (!OpenBookReader(&r, path.c_str(), static_cast<int64_t>(from), block.data(), cap, wrap)) return rows;
+    for (size_t at = from; rows.size() < most && ReadBookRow(&r, str); at = static_cast<size_t>(LineReaderOffset(&r)))
         rows.push_back({str, at, static_cast<size_t>(LineReaderOffset(&r))});
     CloseLineReader(&r);
     return rows;
@@ -125,6 +141,38 @@ inline std::vector<BookRowModel> BookRows(const std::string &path, int wrap, int
 inline int DrawnCells(const std::string &s) {
     std::vector<FontCell> cells(s.size() + 1);
     return TextToCells(s.data(), static_cast<int>(s.size()), cells.data(), FONT_MAX_CELLS);
+}
+
+// The first row where two cuts part, as "row N: what one gave, not what the
+// other did"; "" where they do not.
+inline std::string FirstRowApart(const std::vector<BookRowModel> &got, const std::vector<BookRowModel> &want) {
+    for (size_t i = 0; i < std::max(got.size(), want.size()); i++) {
+        if (i < got.size() && i < want.size() && got[i] == want[i]) continue;
+        std::ostringstream os;
+        os << "row " << i << ": ";
+        (i < got.size() ? os << got[i] : os << "no row") << ", not ";
+        (i < want.size() ? os << want[i] : os << "no row");
+        return os.str();
+    }
+    return "";
+}
+
+// What is wrong with the program's cut of text, at path, with wrap width
+// wrap; "" for nothing. Its rows must be the model's for the line feeds
+// they joined, end at the text's end, fit a row, be the same through
+// smaller blocks, and the same again from each row's own start through a
+// block as small as a book reader takes (a page is cut from its top row).
+inline std::string BookCutFault(const std::string &path, const std::string &text, int wrap) {
+    std::vector<BookRowModel> rows = BookRows(path, wrap);
+    std::string fault = FirstRowApart(rows, BookModelRows(text, JoinedInside(rows)));
+    if ((rows.empty() ? 0 : rows.back().next) != text.size()) fault += " rows end before the text";
+    for (const BookRowModel &r : rows)
+        if (DrawnCells(r.drawn) > TEXT_COLS) return "wider than a row: " + r.drawn;
+    for (int cap : {int(BOOK_BLOCK_MIN), BOOK_BLOCK_MIN + 7, 4096})
+        if (fault.empty()) fault = FirstRowApart(BookRows(path, wrap, cap), rows);
+    for (const BookRowModel &row : rows)
+        if (fault.empty()) fault = FirstRowApart(BookRows(path, wrap, BOOK_BLOCK_MIN, row.start, 1), {row});
+    return fault;
 }
 
 // Three paragraphs written for the tests, in the manner of a novel's

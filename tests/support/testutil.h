@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -68,6 +69,13 @@ inline std::string ReadFile(const std::string &path) {
     while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
     fclose(f);
     return bytes;
+}
+
+// The names in a folder.
+inline std::set<std::string> Names(const std::string &folder) {
+    std::set<std::string> names;
+    for (const auto &e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
 }
 
 // base followed by "/"-separated folder names of `fill` (200 bytes at
@@ -133,9 +141,13 @@ inline void NumberedFiles(const std::string &folder, const std::string &prefix, 
 
 // ---- The line index file ----------------------------------------------------
 
-// Where the index of folder/name is kept.
+// Where the line index of folder/name is kept.
 inline std::string IndexFile(const std::string &folder, const std::string &name) {
     return folder + "/." + name + ".tomo";
+}
+// And where the book view's.
+inline std::string BookIndexFile(const std::string &folder, const std::string &name) {
+    return IndexFile(folder, name) + "-book";
 }
 
 // Little-endian 32-bit words, the index file's layout.

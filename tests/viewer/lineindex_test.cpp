@@ -4,8 +4,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 
-#include <functional>
-
 #include "indexcases.h"
 #include "viewertest.h"
 
@@ -207,17 +205,6 @@ TEST_F(LineIndex, EditedTextIsMeasuredAgainAtTheOldPlace) {
 
 // ---- A new index beside the old one -----------------------------------------
 
-// What a look at the index name in the middle of a measuring pass finds:
-// called by the pass with its progress.
-struct MidMeasure {
-    std::function<void()> look;
-    int looks = 0;
-    static void Progress(const char *, void *ctx) {
-        MidMeasure *m = static_cast<MidMeasure *>(ctx);
-        if (m->looks++ == 0) m->look();
-    }
-};
-
 // What a killed pass left beside the index is never read: the next pass
 // takes it over, and a visit that reuses the index removes it.
 TEST_F(LineIndex, WhatAKilledPassLeftIsTakenOverOrRemoved) {
@@ -260,11 +247,11 @@ TEST_F(LineIndex, AnIndexAnotherProgramIsWritingIsLeftToIt) {
         fs::remove(dir / ".t.txt.tomo");
         LockedFile other(dir / ".t.txt.tomo.new");
         ASSERT_TRUE(other.held());
-        MidMeasure m;
-        m.look = [&] {
-            if (!c.appears.empty()) WriteFile(IndexPath(), c.appears);
-        };
-        LoadFileInfo(&MidMeasure::Progress, &m);
+        // put at the index name at every progress message of the pass
+        std::string appears = c.appears;
+        LoadFileInfo([](const char *, void *bytes) {
+            if (!static_cast<std::string *>(bytes)->empty()) WriteFile(info_filename, *static_cast<std::string *>(bytes));
+        }, &appears);
         EXPECT_EQ(index_kind, c.kind);
         EXPECT_EQ(num_lines, 250);
         EXPECT_EQ(cur_line, 0) << "its own place";
@@ -409,18 +396,6 @@ TEST_F(LineIndex, TheTextItselfAtTheIndexNameIsNeverWritten) {
         EXPECT_EQ(top_of_page_offset, 0);
         EXPECT_EQ(ReadFile(here / "t.txt"), text);
     }
-}
-
-// The index's name is made from the text's path, whatever the list shows
-// (a text given by its path is on no list).
-TEST_F(LineIndex, TheIndexIsNamedAfterTheTextsPathNotTheList) {
-    Pick("t.txt", "abc\n");
-    PickPath("/elsewhere", "other.txt");
-    snprintf(filename, sizeof filename, "%s", (dir / "t.txt").c_str());
-    Load();
-    EXPECT_EQ(IndexPath(), dir / ".t.txt.tomo");
-    EXPECT_EQ(index_kind, INDEX_FILE);
-    EXPECT_EQ(ReadWords(dir / ".t.txt.tomo"), ModelIndex("abc\n"));
 }
 
 TEST_F(LineIndex, ReadOnlyFolder) {

@@ -2,12 +2,6 @@
 // kept in the session at every move, in the file of places when the reader
 // leaves it, bounded, never trusted when damaged, and nothing written
 // beside the text.
-#include <fcntl.h>
-#include <sys/file.h>
-
-#include <set>
-#include <sstream>
-
 #include "viewertest.h"
 
 using namespace testutil;
@@ -18,10 +12,7 @@ class Places : public ViewerTest {
 protected:
     TempDir state;
 
-    void SetUp() override {
-        ForgetPlaces();
-        places_filename[0] = '\0';
-    }
+    void SetUp() override { TearDown(); }
     void TearDown() override {
         ForgetPlaces();
         places_filename[0] = '\0';
@@ -42,44 +33,57 @@ protected:
         MoveToBeginning();
         for (int32_t i = 0; i < line; i++) MoveDownOneLine();
     }
+    // Its line in the file, the path escaped.
     std::string Line(int32_t line, const std::string &name) const {
         struct stat st;
         stat((dir / name).c_str(), &st);
+        std::string path;
+        for (char c : dir / name) path += c == '\n' ? "\\n" : c == '\\' ? "\\\\" : std::string(1, c);
         return std::to_string(line) + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtime) + " " +
-               (dir / name) + "\n";
-    }
-    std::set<std::string> Folder() const {
-        std::set<std::string> names;
-        for (const auto &e : fs::directory_iterator(dir.path)) names.insert(e.path().filename().string());
-        return names;
+               path + "\n";
     }
 };
 
 // Every move is kept; the least recently read is the one forgotten, and
-// nothing is written beside the texts.
+// nothing is written beside the texts, nor where the file of places
+// cannot be written.
 TEST_F(Places, TheSessionKeepsTheLastFewTextsAtEveryMove) {
+    fs::create_directories(state / "places");  // a folder in the way
+    UseFile();
     for (int i = 0; i <= SESSION_PLACES; i++) {
         std::string name = NumberedName("t", i, 2);
         PickBlocked(name, NumberedText(50));
         Reopen(name);
         ASSERT_EQ(index_kind, INDEX_MEMORY);
         MoveTo(1 + i % 40);
+        StorePlaces();
     }
+    EXPECT_TRUE(fs::is_directory(state / "places"));
     EXPECT_EQ(Reopen("t01"), 2);
     EXPECT_EQ(top_of_page_offset, 2 * 8);
     EXPECT_EQ(Reopen(NumberedName("t", SESSION_PLACES, 2)), 1 + SESSION_PLACES % 40);
     EXPECT_EQ(Reopen("t00"), 0);
-    EXPECT_EQ(Folder().size(), 2u * (SESSION_PLACES + 1)) << "each text and the folder at its index name";
+    EXPECT_EQ(Names(dir.str()).size(), 2u * (SESSION_PLACES + 1)) << "each text and the folder at its index name";
 }
 
+// Any byte but NUL may be in a path: a backslash and a line feed are
+// written escaped and read back whole. While another program writes the
+// file, this one leaves it be and stores the place at the next leave.
 TEST_F(Places, TheFileKeepsThePlaceAcrossStartsAndIsWrittenOnlyOnLeaving) {
     UseFile();
-    PickBlocked("t.txt", NumberedText(100));
-    Reopen("t.txt");
+    const std::string name = "new\nline\\and.txt";
+    PickBlocked(name, NumberedText(100));
+    Reopen(name);
     MoveTo(40);
     EXPECT_FALSE(fs::exists(state / "places")) << "no write at a move";
+    {
+        LockedFile other(state / "places.new");
+        ASSERT_TRUE(other.held());
+        StorePlaces();
+        EXPECT_FALSE(fs::exists(state / "places"));
+    }
     StorePlaces();
-    EXPECT_EQ(ReadFile(state / "places"), "tomo places 1\n" + Line(40, "t.txt"));
+    EXPECT_EQ(ReadFile(state / "places"), "tomo places 1\n" + Line(40, name));
     struct stat before, after;
     stat((state / "places").c_str(), &before);
     StorePlaces();  // nothing moved since: not written again (a new file would be a new inode)
@@ -87,25 +91,18 @@ TEST_F(Places, TheFileKeepsThePlaceAcrossStartsAndIsWrittenOnlyOnLeaving) {
     EXPECT_EQ(before.st_ino, after.st_ino);
 
     ForgetPlaces();  // a new start
-    EXPECT_EQ(Reopen("t.txt"), 40);
+    EXPECT_EQ(Reopen(name), 40);
     EXPECT_EQ(top_of_page_offset, 40 * 8);
     EXPECT_FALSE(fs::exists(state / "places.new"));
-    EXPECT_EQ(Folder(), (std::set<std::string>{"t.txt", ".t.txt.tomo"}));
-}
+    EXPECT_EQ(Names(dir.str()), (std::set<std::string>{name, "." + name + ".tomo"}));
 
-// A text that changed keeps its line, lowered to its new last line.
-TEST_F(Places, AChangedTextKeepsItsLineWithinItsNewLength) {
-    UseFile();
-    PickBlocked("t.txt", NumberedText(100));
-    Reopen("t.txt");
-    MoveTo(90);
-    StorePlaces();
-    WriteFile(dir / "t.txt", NumberedText(50));
-    EXPECT_EQ(Reopen("t.txt"), 49) << "from the session";
+    // a text that changed keeps its line, lowered to its new last line
+    WriteFile(dir / name, NumberedText(30));
+    EXPECT_EQ(Reopen(name), 29) << "from the session";
     ForgetPlaces();
-    EXPECT_EQ(Reopen("t.txt"), 49) << "from the file";
-    WriteFile(dir / "t.txt", "");
-    EXPECT_EQ(Reopen("t.txt"), 0);
+    EXPECT_EQ(Reopen(name), 29) << "from the file";
+    WriteFile(dir / name, "");
+    EXPECT_EQ(Reopen(name), 0);
 }
 
 // Read most recently first, PLACES_KEPT at most: the oldest goes, and a
@@ -120,15 +117,9 @@ TEST_F(Places, TheFileIsBoundedAndInTheOrderTextsWereRead) {
     EXPECT_EQ(Reopen("t.txt"), 3);
     MoveTo(5);
     StorePlaces();
-    std::stringstream lines(ReadFile(state / "places"));
-    std::vector<std::string> kept;
-    for (std::string l; std::getline(lines, l);) kept.push_back(l + "\n");
-    ASSERT_EQ(kept.size(), static_cast<size_t>(PLACES_KEPT + 1));
-    EXPECT_EQ(kept[1], Line(5, "t.txt"));
-    EXPECT_EQ(kept[2], "1 100 0 /old/0\n");
-    EXPECT_EQ(kept[8], "1 100 0 /old/6\n");
-    EXPECT_EQ(kept[9], "1 100 0 /old/8\n");
-    EXPECT_EQ(kept.back(), "1 100 0 /old/" + std::to_string(PLACES_KEPT - 1) + "\n");
+    std::string kept = "tomo places 1\n" + Line(5, "t.txt");
+    for (int i = 0; i < PLACES_KEPT; i++) kept += i == 7 ? "" : "1 100 0 /old/" + std::to_string(i) + "\n";
+    EXPECT_EQ(ReadFile(state / "places"), kept);
 }
 
 // What is in the file is never trusted: each line stands alone, and a file
@@ -176,48 +167,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, DamagedPlaces, ::testing::Values(
     Damage{"OverlongThenGood", std::string(PLACE_LINE_SIZE + 10, 'x') + "\n7 800 5 @\n", 7},
     Damage{"FirstOfTwoWins", "7 800 5 @\n9 800 5 @\n", 7}),
     [](const ::testing::TestParamInfo<Damage> &p) { return std::string(p.param.name); });
-
-// Any byte but NUL may be in a path: backslashes and line feeds are written
-// escaped and read back whole.
-TEST_F(Places, APathWithALineFeedAndABackslashIsKept) {
-    UseFile();
-    const std::string name = "new\nline\\and.txt";
-    PickBlocked(name, NumberedText(30));
-    Reopen(name);
-    MoveTo(12);
-    StorePlaces();
-    std::string path = dir / "new\\nline\\\\and.txt";
-    EXPECT_NE(ReadFile(state / "places").find(" " + path + "\n"), std::string::npos);
-    ForgetPlaces();
-    EXPECT_EQ(Reopen(name), 12);
-}
-
-// While another program writes the file, this one leaves it be and keeps
-// the place in memory, to store it at the next leave.
-TEST_F(Places, AFileBeingWrittenByAnotherProgramIsLeftAlone) {
-    UseFile();
-    PickBlocked("t.txt", NumberedText(30));
-    Reopen("t.txt");
-    MoveTo(4);
-    int other = open((state / "places.new").c_str(), O_WRONLY | O_CREAT, 0644);
-    ASSERT_EQ(flock(other, LOCK_EX), 0);
-    StorePlaces();
-    EXPECT_FALSE(fs::exists(state / "places"));
-    close(other);
-    StorePlaces();
-    EXPECT_EQ(ReadFile(state / "places"), "tomo places 1\n" + Line(4, "t.txt"));
-}
-
-TEST_F(Places, NoFileOfPlacesWhereItCannotBeWritten) {
-    fs::create_directories(state / "places");  // a folder in the way
-    UseFile();
-    PickBlocked("t.txt", NumberedText(30));
-    Reopen("t.txt");
-    MoveTo(4);
-    StorePlaces();
-    EXPECT_TRUE(fs::is_directory(state / "places"));
-    EXPECT_EQ(Reopen("t.txt"), 4) << "the session still has it";
-}
 
 // A text with an index file of its own keeps its place there; one measured
 // anew opens where it was last read without one.
