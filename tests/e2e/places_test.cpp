@@ -48,6 +48,15 @@ TEST_P(ReadOnlyShelf, KeepsThePlaceAcrossTheListAndOnTheDesktopAcrossStarts) {
         PlayToMenu(third.Shot("after_close").Tap(kA).Tap(kA), opt);
         EXPECT_EQ(session.Rows("after_close"), Page(NumberedRows(46, 60), Position(46, 100)));
         EXPECT_NE(ReadFile(places).find(" " + session.Path("shelf/book.txt") + "\n"), std::string::npos);
+        // a power loss in the list keeps the place of the text just left
+        Script killed = book, after;
+        Options kill = opt;
+        kill.stop_at = "step shot left";
+        Outcome run = session.Play(GetParam(), killed.Tap(kR).Tap(kA).Shot("left"), kill);
+        ASSERT_TRUE(run.killed) << run.Summary();
+        after = book;
+        PlayToMenu(after.Shot("after_kill").Tap(kA).Tap(kA), opt);
+        EXPECT_EQ(session.Rows("after_kill"), Page(NumberedRows(61, 75), Position(61, 100)));
     }
     EXPECT_EQ(Names(shelf), (std::set<std::string>{"book.txt", "other.txt"})) << "nothing written on the shelf";
     EXPECT_EQ(ReadFile(shelf + "/book.txt"), NumberedText(100));
