@@ -57,7 +57,7 @@ done
 DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "bench.sh: Xvfb on $display takes no connection" >&2; exit 1; }
 setups=("classic dummy" "classic x11" "compat dummy" "compat x11")
 texts=(lines-10MB.txt paragraphs-10MB.txt lines-100MB.txt paragraphs-100MB.txt)
-declare -A ms bytes scale cut_ir
+declare -A ms bytes scale
 for text in "${texts[@]}"; do
     runs=5
     case $text in *100MB*) runs=3 ;; esac
@@ -101,41 +101,39 @@ for text in "${texts[@]}"; do
 done
 
 # --- instructions -------------------------------------------------------------
-# The measuring pass as the console runs it (the same portable code), per
-# byte of text: GetFileInfo alone, one first visit of a 10 MB text; in the
-# book view, with the line index file there already (its reuse is counted
-# too, a few hundred instructions), the book view's measuring.
-echo
-echo "Instructions per byte of the measuring pass (callgrind --toggle-collect='GetFileInfo*')"
-printf '%-22s %8s %8s %10s\n' text plain book book/plain
-for text in lines-10MB.txt paragraphs-10MB.txt prose-10MB.txt cyrillic-10MB.txt; do
-    size=$(stat -c %s "$dir/$text")
-    rm -f "$dir/.$text.tomo" "$dir/.$text.tomo-book"
-    for view in plain book; do
-        mode=--measure
-        [ "$view" = book ] && mode=--measure-book
-        valgrind --tool=callgrind --toggle-collect='GetFileInfo*' \
-            --callgrind-out-file="$scratch/callgrind.measure.$view" "$bench" "$mode" "$dir/$text" 2>/dev/null
-        cut_ir[$view]=$(sed -n 's/^totals: *//p' "$scratch/callgrind.measure.$view")
+# per_byte measure|cut: instructions per byte of each 10 MB text, plain
+# against book, of the measuring pass as the console runs it (the same
+# portable code: GetFileInfo alone, one first visit; in the book view, with
+# the line index file there already, whose reuse is counted too, a few
+# hundred instructions) or of the cut alone.
+per_byte() {
+    local what=$1 toggle title text view size
+    local -a run
+    local -A ir
+    if [ "$what" = measure ]; then toggle='GetFileInfo*' title='the measuring pass'
+    else toggle='*CutText*' title='the cut alone'; fi
+    echo
+    echo "Instructions per byte of $title (callgrind --toggle-collect='$toggle')"
+    printf '%-22s %8s %8s %10s\n' text plain book book/plain
+    for text in lines-10MB.txt paragraphs-10MB.txt prose-10MB.txt cyrillic-10MB.txt; do
+        size=$(stat -c %s "$dir/$text")
+        rm -f "$dir/.$text.tomo" "$dir/.$text.tomo-book"
+        for view in plain book; do
+            case $what-$view in
+            measure-plain) run=(--measure "$dir/$text") ;;
+            measure-book) run=(--measure-book "$dir/$text") ;;
+            *) run=(--cut "$dir/$text" "$view") ;;
+            esac
+            valgrind --tool=callgrind --toggle-collect="$toggle" \
+                --callgrind-out-file="$scratch/callgrind.$view" "$bench" "${run[@]}" 2>/dev/null
+            ir[$view]=$(sed -n 's/^totals: *//p' "$scratch/callgrind.$view")
+        done
+        awk -v t="$text" -v p="${ir[plain]}" -v b="${ir[book]}" -v s="$size" \
+            'BEGIN { printf "%-22s %8.2f %8.2f %9.2fx\n", t, p / s, b / s, b / p }'
     done
-    awk -v t="$text" -v p="${cut_ir[plain]}" -v b="${cut_ir[book]}" -v s="$size" \
-        'BEGIN { printf "%-22s %8.2f %8.2f %9.2fx\n", t, p / s, b / s, b / p }'
-done
-
-# The cut alone, plain lines against book rows, per byte of text.
-echo
-echo "Instructions per byte of the cut alone (callgrind --toggle-collect='*CutText*')"
-printf '%-22s %8s %8s %10s\n' text plain book book/plain
-for text in lines-10MB.txt paragraphs-10MB.txt prose-10MB.txt cyrillic-10MB.txt; do
-    size=$(stat -c %s "$dir/$text")
-    for view in plain book; do
-        valgrind --tool=callgrind --toggle-collect='*CutText*' \
-            --callgrind-out-file="$scratch/callgrind.cut.$view" "$bench" --cut "$dir/$text" "$view" 2>/dev/null
-        cut_ir[$view]=$(sed -n 's/^totals: *//p' "$scratch/callgrind.cut.$view")
-    done
-    awk -v t="$text" -v p="${cut_ir[plain]}" -v b="${cut_ir[book]}" -v s="$size" \
-        'BEGIN { printf "%-22s %8.2f %8.2f %9.2fx\n", t, p / s, b / s, b / p }'
-done
+}
+per_byte measure
+per_byte cut
 
 # Instructions of render2 alone, over 100 frames of one kind, drawn from the
 # sheet as the program keeps it ("copy": in the screen's format, each glyph
