@@ -4,27 +4,18 @@
 #include "graphics.h"
 #include "tomo.h"
 
+/* A byte's own cell is the byte: the first row of the sheet. */
 void tomo_write(SDL_Surface *pFont, SDL_Surface *screen, const char *str,
                 int x, int y, int count)
 {
-    int i;
-    int screen_x;
-    int screen_y;
-    int font_x_offset;
+    FontCell cells[TEXT_COLS];
+    int n = 0;
 
-    if (x < 0 || y < 0 || y >= TEXT_ROWS)
+    if (x < 0 || x >= TEXT_COLS)
         return;
-    screen_y = CELL_H * y;
-    /* Columns only grow along the text, so the first one past the grid
-     * ends the scan; skipped characters would still take their column. */
-    for (i = 0; i < count && x + i < TEXT_COLS; i++) {
-        if (str[i] == '\0')
-            return;
-        screen_x = CELL_W * (x + i) + TEXT_LEFT;
-        font_x_offset = GLYPH_W * (unsigned char)str[i];
-        drawSprite(pFont, screen, font_x_offset, 0, screen_x, screen_y,
-                   GLYPH_W, GLYPH_H);
-    }
+    for (; n < count && n < TEXT_COLS - x && str[n] != '\0'; n++)
+        cells[n] = (unsigned char)str[n];
+    tomo_write_cells(pFont, screen, cells, x, y, n);
 }
 
 void tomo_write_cells(SDL_Surface *pFont, SDL_Surface *screen, const FontCell *cells,

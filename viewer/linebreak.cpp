@@ -136,7 +136,6 @@ void SeekTo(LineReader *r, int64_t offset)
         r->at_end = 1;
 }
 
-
 /* The cut of the line at p, with avail bytes of the block from p, n the
  * smaller of avail and TEXT_COLS, and its first LF or CR stop bytes on (n
  * or more for none in the window): the bytes the line takes, its

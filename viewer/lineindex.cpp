@@ -451,18 +451,25 @@ void LoadIndex(int view, ProgressFunc progress, void *ctx)
     }
 }
 
-int32_t IndexOffset(int view, int line)
+/* The view's index file open for reading, when the view has one. */
+static FILE *OpenForLookUp(int view)
 {
     const IndexFile *f = &index_files[view];
     int open_errno;
+
+    if (*f->kind != INDEX_FILE)
+        return NULL;
+    return OpenIndex(f->path, O_RDONLY, "r", NULL, &open_errno);
+}
+
+int32_t IndexOffset(int view, int line)
+{
     int32_t l = -1;
     FILE *fp;
 
-    if (*f->kind == INDEX_MEMORY)
+    if (*index_files[view].kind == INDEX_MEMORY)
         return MemIndexOffset(view, line);
-    if (*f->kind != INDEX_FILE)
-        return -1;
-    fp = OpenIndex(f->path, O_RDONLY, "r", NULL, &open_errno);
+    fp = OpenForLookUp(view);
     if (!fp)
         return -1;
     if (!ReadWordAt(fp, (int64_t)line + INDEX_HEADER_WORDS, &l))
@@ -473,19 +480,15 @@ int32_t IndexOffset(int view, int line)
 
 int32_t IndexLineAt(int view, int32_t lines, int32_t offset)
 {
-    const IndexFile *f = &index_files[view];
-    int open_errno;
     int32_t low = 0;
     int32_t high = lines - 1;
     int32_t mid;
     int32_t at;
     FILE *fp;
 
-    if (*f->kind == INDEX_MEMORY)
+    if (*index_files[view].kind == INDEX_MEMORY)
         return MemIndexLineAt(view, offset);
-    if (*f->kind != INDEX_FILE)
-        return -1;
-    fp = OpenIndex(f->path, O_RDONLY, "r", NULL, &open_errno);
+    fp = OpenForLookUp(view);
     if (!fp)
         return -1;
     /* a word a look: the stream's buffer would read 4 KiB each time */
