@@ -90,40 +90,33 @@ std::vector<std::string> Queued() {
     return words;
 }
 
+// A move at either end still becomes the repeat (the button is held), a
+// jump stops the one that was held, any other button leaves it.
 struct ListMove {
-    int count, top, button, expected;
+    int count, top, button, expected, held_after;
 };
 
 class ListMoveTest : public DispatchTest, public ::testing::WithParamInterface<ListMove> {};
 
+const int kHeld = BTN_START;
+
 TEST_P(ListMoveTest, MovesTheSelection) {
     const ListMove &m = GetParam();
     MakeList(m.count, m.top);
+    repeat_button_pressed = kHeld;
     EXPECT_EQ(HandleButtonDown(m.button), 0);
     EXPECT_EQ(top_of_list, m.expected);
+    EXPECT_EQ(repeat_button_pressed, m.held_after);
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, ListMoveTest, ::testing::Values(
-    ListMove{20, 3, BTN_R, 18}, ListMove{20, 8, BTN_R, 19}, ListMove{20, 19, BTN_R, 19},
-    ListMove{30, 20, BTN_L, 5}, ListMove{30, 10, BTN_L, 0},
-    ListMove{5, 4, BTN_DOWN, 4}, ListMove{5, 3, BTN_X, 4}, ListMove{5, 0, BTN_UP, 0},
-    ListMove{5, 2, BTN_Y, 1}, ListMove{5, 2, BTN_RIGHT, 4}, ListMove{5, 2, BTN_LEFT, 0},
-    ListMove{0, 0, BTN_R, 0}, ListMove{0, 0, BTN_RIGHT, 0}, ListMove{0, 0, BTN_DOWN, 0},
-    ListMove{0, 0, BTN_L, 0}, ListMove{5, 2, 7, 2}, ListMove{5, 2, BTN_VOL_DOWN, 2},
-    ListMove{5, 2, BTN_VOL_UP, 2}));
-
-TEST_F(DispatchTest, RepeatingButtonsAreRememberedEvenAtTheEnd) {
-    MakeList(3, 2);
-    HandleButtonDown(BTN_DOWN);
-    EXPECT_EQ(top_of_list, 2);
-    EXPECT_EQ(repeat_button_pressed, BTN_DOWN);
-    HandleButtonDown(BTN_L);
-    EXPECT_EQ(repeat_button_pressed, BTN_L);
-    HandleButtonDown(BTN_B);
-    EXPECT_EQ(repeat_button_pressed, BTN_L);
-    HandleButtonDown(BTN_VOL_DOWN);  // nothing to cross in the list
-    EXPECT_EQ(repeat_button_pressed, BTN_L);
-}
+    ListMove{20, 3, BTN_R, 18, BTN_R}, ListMove{20, 8, BTN_R, 19, BTN_R}, ListMove{20, 19, BTN_R, 19, BTN_R},
+    ListMove{30, 20, BTN_L, 5, BTN_L}, ListMove{30, 10, BTN_L, 0, BTN_L},
+    ListMove{5, 4, BTN_DOWN, 4, BTN_DOWN}, ListMove{5, 3, BTN_X, 4, BTN_X}, ListMove{5, 0, BTN_UP, 0, BTN_UP},
+    ListMove{5, 2, BTN_Y, 1, BTN_Y}, ListMove{5, 2, BTN_RIGHT, 4, -1}, ListMove{5, 2, BTN_LEFT, 0, -1},
+    ListMove{0, 0, BTN_R, 0, BTN_R}, ListMove{0, 0, BTN_RIGHT, 0, -1}, ListMove{0, 0, BTN_DOWN, 0, BTN_DOWN},
+    ListMove{0, 0, BTN_L, 0, BTN_L}, ListMove{5, 2, 7, 2, kHeld}, ListMove{5, 2, BTN_VOL_DOWN, 2, kHeld},
+    ListMove{5, 2, BTN_VOL_UP, 2, kHeld}, ListMove{5, 2, BTN_B, 2, kHeld}));
 
 // A release, or a jump before it moves, stops the repeat and drops the
 // presses the tick posted; what a person pressed stays queued in its order,
@@ -183,18 +176,39 @@ TEST_F(DispatchTest, ARepeatOfAButtonNoLongerHeldIsPassedOver) {
     }
 }
 
-TEST_F(DispatchTest, AOrStartEndsTheListAndLeavesTheText) {
-    for (int button : {BTN_A, BTN_START}) {
-        state = STATE_LIST;
-        EXPECT_EQ(HandleButtonDown(button), 1);
-        state = STATE_TEXT;
-        EXPECT_EQ(HandleButtonDown(button), 0);
-        EXPECT_EQ(state, STATE_READ_DIR);
+// A or START ends the list and leaves a text for the list; SELECT turns a
+// text to the other view, which the next frame opens, and does nothing in
+// the list; B does nothing in a text.
+TEST_F(DispatchTest, ButtonsThatEndOrLeaveOrSwitch) {
+    struct {
+        int in, button, view;
+        int quits, then, view_then;
+    } cases[] = {
+        {STATE_LIST, BTN_A, VIEW_PLAIN, 1, STATE_LIST, VIEW_PLAIN},
+        {STATE_LIST, BTN_START, VIEW_PLAIN, 1, STATE_LIST, VIEW_PLAIN},
+        {STATE_TEXT, BTN_A, VIEW_PLAIN, 0, STATE_READ_DIR, VIEW_PLAIN},
+        {STATE_TEXT, BTN_START, VIEW_BOOK, 0, STATE_READ_DIR, VIEW_BOOK},
+        {STATE_LIST, BTN_SELECT, VIEW_PLAIN, 0, STATE_LIST, VIEW_PLAIN},
+        {STATE_TEXT, BTN_SELECT, VIEW_PLAIN, 0, STATE_MEASURE, VIEW_BOOK},
+        {STATE_TEXT, BTN_SELECT, VIEW_BOOK, 0, STATE_MEASURE, VIEW_PLAIN},
+        {STATE_TEXT, BTN_B, VIEW_PLAIN, 0, STATE_TEXT, VIEW_PLAIN},
+    };
+    MakeList(2, 1);
+    SetEntry(1, "games", 1);  // a folder that B in a text must not enter
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.in) + " button " + std::to_string(c.button));
+        state = c.in;
+        text_view = c.view;
+        EXPECT_EQ(HandleButtonDown(c.button), c.quits);
+        EXPECT_EQ(state, c.then);
+        EXPECT_EQ(text_view, c.view_then);
     }
+    text_view = VIEW_PLAIN;
 }
 
+// An empty list (or none read) takes B as "..".
 struct PathCase {
-    const char *from, *entry;
+    const char *from, *entry;  // nullptr: the list is empty
     int is_dir;
     const char *to;
 };
@@ -203,8 +217,8 @@ class PathTest : public DispatchTest, public ::testing::WithParamInterface<PathC
 
 TEST_P(PathTest, BChangesFolder) {
     const PathCase &c = GetParam();
-    MakeList(2, 1);
-    SetEntry(1, c.entry, c.is_dir);
+    MakeList(c.entry ? 2 : 0, c.entry ? 1 : 0);
+    if (c.entry) SetEntry(1, c.entry, c.is_dir);
     snprintf(curPath, CUR_PATH_SIZE, "%s", c.from);
     HandleButtonDown(BTN_B);
     EXPECT_STREQ(curPath, c.to);
@@ -214,7 +228,8 @@ TEST_P(PathTest, BChangesFolder) {
 INSTANTIATE_TEST_SUITE_P(Folders, PathTest, ::testing::Values(
     PathCase{"/usr/gp2x", "..", 1, "/usr"}, PathCase{"/usr", "..", 1, "/"},
     PathCase{"/", "..", 1, "/"}, PathCase{"/", "games", 1, "/games"},
-    PathCase{"/mnt/sd", "games", 1, "/mnt/sd/games"}));
+    PathCase{"/mnt/sd", "games", 1, "/mnt/sd/games"}, PathCase{"/mnt/sd", nullptr, 0, "/mnt"},
+    PathCase{"", nullptr, 0, "/"}));
 
 // Paths up to the system's PATH_MAX, NUL included; one longer is refused
 // with a line that names it, and nothing moves.
@@ -236,18 +251,6 @@ TEST_F(DispatchTest, APathThatWouldNotFitIsRefusedAloud) {
     }
 }
 
-TEST_F(DispatchTest, EmptyListBActsAsDotDot) {
-    MakeList(0, 0);
-    snprintf(curPath, CUR_PATH_SIZE, "/mnt/sd");
-    HandleButtonDown(BTN_B);
-    EXPECT_STREQ(curPath, "/mnt");
-    curPath[0] = '\0';  // getcwd failed at start
-    state = STATE_LIST;
-    HandleButtonDown(BTN_B);
-    EXPECT_STREQ(curPath, "/");
-    EXPECT_EQ(state, STATE_READ_DIR);
-}
-
 TEST_F(DispatchTest, BOpensRegularFilesOnly) {
     TempDir dir;
     WriteFile(dir / "a.txt", "abc\n");
@@ -266,29 +269,6 @@ TEST_F(DispatchTest, BOpensRegularFilesOnly) {
         }
     }
     EXPECT_EQ(curPath, dir.str());
-}
-
-TEST_F(DispatchTest, BInTheTextDoesNothing) {
-    MakeList(2, 1);
-    state = STATE_TEXT;
-    HandleButtonDown(BTN_B);
-    EXPECT_EQ(state, STATE_TEXT);
-}
-
-// SELECT turns a text to the other view, which the next frame opens; in
-// the list it does nothing, and the view stays.
-TEST_F(DispatchTest, SelectSwitchesTheViewOfATextOnly) {
-    MakeList(2, 1);
-    text_view = VIEW_PLAIN;
-    HandleButtonDown(BTN_SELECT);
-    EXPECT_EQ(state, STATE_LIST);
-    EXPECT_EQ(text_view, VIEW_PLAIN);
-    for (int view : {VIEW_BOOK, VIEW_PLAIN}) {
-        state = STATE_TEXT;
-        HandleButtonDown(BTN_SELECT);
-        EXPECT_EQ(state, STATE_MEASURE);
-        EXPECT_EQ(text_view, view);
-    }
 }
 
 TEST_F(DispatchTest, EveryDesktopKeyStandsForItsButton) {
