@@ -68,19 +68,19 @@ TEST_F(FontTest, CountAndNulBothEndTheText) {
     CheckScreen();
 }
 
-TEST_F(FontTest, NoCountReadsNoByte) {
-    // A null text faults on the first byte read.
+// No count, a place outside the grid or no sheet draws nothing (a null
+// text faults on the first byte read).
+TEST_F(FontTest, NothingIsDrawnWithoutACountAPlaceOrASheet) {
     tomo_write(sheet.get(), screen.get(), nullptr, 0, 0, 0);
     tomo_write(sheet.get(), screen.get(), nullptr, 0, 0, -5);
     tomo_write(sheet.get(), screen.get(), "Q", 0, 0, -1);
-    CheckScreen();
-}
-
-TEST_F(FontTest, OutsideTheGridDrawsNothing) {
     struct Case {
         int x, y;
     } cases[] = {{0, 16}, {0, -1}, {-1, 0}, {-3, 5}, {53, 0}, {1000, 1}};
     for (const Case &c : cases) tomo_write(sheet.get(), screen.get(), "ABCDEFGH", c.x, c.y, 8);
+    tomo_write(nullptr, screen.get(), "hello", 0, 0, 5);
+    const FontCell cells[] = {'h', 300};
+    tomo_write_cells(nullptr, screen.get(), cells, 0, 1, 2);
     CheckScreen();
 }
 
@@ -108,13 +108,6 @@ TEST_F(FontTest, CellCutByTheSheetEdgeDrawsItsInnerPart) {
     SurfaceHolder cut(MakeSheet(6 * 65 + 2));
     tomo_write(cut.get(), screen.get(), "A", 7, 9, 1);
     Expect(7, 9, 'A', 0, 1);
-    CheckScreen();
-}
-
-TEST_F(FontTest, MissingSheetDrawsNothing) {
-    tomo_write(nullptr, screen.get(), "hello", 0, 0, 5);
-    const FontCell cells[] = {'h', 300};
-    tomo_write_cells(nullptr, screen.get(), cells, 0, 1, 2);
     CheckScreen();
 }
 
