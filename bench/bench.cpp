@@ -88,6 +88,20 @@ double WallNow() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
+// The best and the median of a run of timings.
+void BestAndMedian(std::vector<double> t, double *best, double *median) {
+    std::sort(t.begin(), t.end());
+    *best = t.front();
+    *median = t[t.size() / 2];
+}
+
+// DIR and NAME of DIR/NAME; "." for a bare name.
+void SplitPath(const std::string &path, std::string *dir, std::string *name) {
+    size_t slash = path.rfind('/');
+    *dir = slash == std::string::npos ? "." : path.substr(0, slash);
+    *name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // ---- Bytes presented -------------------------------------------------------
 
 // The bytes the program asked SDL to present (see SDL_Flip below).
@@ -365,9 +379,7 @@ void SecondVisit(const std::string &dir, const std::string &name, double *best,
         GetFileInfo(font, screen);
         t.push_back(Seconds(t0, Clock::now()));
     }
-    std::sort(t.begin(), t.end());
-    *best = t.front();
-    *median = t[t.size() / 2];
+    BestAndMedian(t, best, median);
 }
 
 // ---- Frames ----------------------------------------------------------------
@@ -401,6 +413,21 @@ void SetUpList() {
     state = STATE_LIST;
 }
 
+// The frames measured: a page of Latin rows, one of Cyrillic rows, the
+// list; by the name --frames takes and as the table of a run labels them.
+const struct {
+    const char *kind, *label;
+} kFrames[] = {{"page", "page (state 3)"}, {"cyrillic", "cyrillic page"}, {"list", "list (state 2)"}};
+
+void SetUpFrame(const std::string &kind, const std::string &dir) {
+    if (kind == "page")
+        SetUpPage(dir);
+    else if (kind == "cyrillic")
+        SetUpPage(dir, "cyrillic.txt", CyrillicRows(40));
+    else
+        SetUpList();
+}
+
 void DrawFrames(SDL_Surface *sheet, long n) {
     for (long i = 0; i < n; i++) render2(screen, sheet);
 }
@@ -414,9 +441,7 @@ void FrameMicros(SDL_Surface *sheet, double *best, double *median) {
         DrawFrames(sheet, 100);
         t.push_back(Seconds(t0, Clock::now()) * 1e6 / 100);
     }
-    std::sort(t.begin(), t.end());
-    *best = t.front();
-    *median = t[t.size() / 2];
+    BestAndMedian(t, best, median);
 }
 
 // The start-up's share of the font sheet: loading it and making its copy
@@ -440,14 +465,22 @@ void SheetMillis(double *best, double *median) {
         LoadSheet();
         t.push_back((WallNow() - t0) * 1e3);
     }
-    std::sort(t.begin(), t.end());
-    *best = t.front();
-    *median = t[t.size() / 2];
+    BestAndMedian(t, best, median);
 }
 
 // ---- Peak memory of the real program measuring one text --------------------
 
 std::string self_path;
+
+// What a run leaves in its folder, or an earlier one left there (the
+// places file too, which a text read in memory would otherwise reopen at).
+void ClearRun(const std::string &run, const std::string &name) {
+    for (const std::string &file : {run + "/" + name, run + "/simplefont.tga", run + "/.script",
+                                    IndexFile(run, name), BookIndexFile(run, name), run + "/.state/tomo/view",
+                                    run + "/.state/tomo/places"})
+        unlink(file.c_str());
+    rmdir(IndexFile(run, name).c_str());
+}
 
 // The program lists its working directory, so it starts in a folder of its
 // own holding its font sheet and the text (a hard link, else a symbolic
@@ -465,15 +498,10 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_mem
     std::string state = run + "/.state", view = state + "/tomo/view";
     mkdir(state.c_str(), 0755);
     mkdir((state + "/tomo").c_str(), 0755);
-    unlink(view.c_str());
+    ClearRun(run, name);
     if (book) WriteText(view, "book\n");
-    unlink(BookIndexFile(run, name).c_str());
     std::string text = run + "/" + name, font_link = run + "/simplefont.tga";
     std::string script = run + "/.script";
-    unlink(text.c_str());
-    unlink(font_link.c_str());
-    unlink(IndexFile(run, name).c_str());
-    rmdir(IndexFile(run, name).c_str());
     if (in_memory) mkdir(IndexFile(run, name).c_str(), 0755);
     if ((link((dir + "/" + name).c_str(), text.c_str()) != 0 &&
          symlink((dir + "/" + name).c_str(), text.c_str()) != 0) ||
@@ -506,13 +534,7 @@ long ProgramPeakKiB(const std::string &dir, const std::string &name, bool in_mem
         fprintf(stderr, "the program did not measure %s (status %d)\n", name.c_str(), status);
         exit(1);
     }
-    unlink(text.c_str());
-    unlink(font_link.c_str());
-    unlink(script.c_str());
-    unlink(IndexFile(run, name).c_str());
-    unlink(BookIndexFile(run, name).c_str());
-    rmdir(IndexFile(run, name).c_str());
-    unlink(view.c_str());
+    ClearRun(run, name);
     rmdir((state + "/tomo").c_str());
     rmdir(state.c_str());
     rmdir(run.c_str());
@@ -552,9 +574,8 @@ double BookFirstVisitSeconds(const std::string &dir, const std::string &name) {
 }
 
 int MeasureOne(const std::string &path, bool book) {
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string dir, name;
+    SplitPath(path, &dir, &name);
     StartVideo();
     (book ? BookFirstVisitSeconds : FirstVisitSeconds)(dir, name);
     return 0;
@@ -774,18 +795,12 @@ int RunAll(const std::string &dir) {
         const char *name;
         SDL_Surface *sheet;
     } sheets[] = {{"", font}, {", loaded sheet", original}};
-    const char *const kinds[] = {"page (state 3)", "cyrillic page", "list (state 2)"};
     double best, median;
-    for (int kind = 0; kind < 3; kind++) {
-        if (kind == 0)
-            SetUpPage(dir);
-        else if (kind == 1)
-            SetUpPage(dir, "cyrillic.txt", CyrillicRows(40));
-        else
-            SetUpList();
+    for (const auto &frame : kFrames) {
+        SetUpFrame(frame.kind, dir);
         for (const auto &sheet : sheets) {
             FrameMicros(sheet.sheet, &best, &median);
-            std::string label = std::string(kinds[kind]) + sheet.name;
+            std::string label = std::string(frame.label) + sheet.name;
             printf("%-28s %8.1f / %8.1f\n", label.c_str(), best, median);
         }
     }
@@ -810,9 +825,8 @@ int RunAll(const std::string &dir) {
 
 // One line: the best milliseconds and the most bytes presented by a run.
 int FirstVisitOnDisplay(const std::string &path, int runs) {
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string dir, name;
+    SplitPath(path, &dir, &name);
     unsigned long long bytes;
     StartVideo();
     double best = BestFirstVisit(dir, name, runs, &bytes);
@@ -825,12 +839,7 @@ int FirstVisitOnDisplay(const std::string &path, int runs) {
 
 int Frames(const std::string &kind, long n, const std::string &sheet) {
     StartVideo();
-    if (kind == "page")
-        SetUpPage(testutil::Scratch().str());
-    else if (kind == "cyrillic")
-        SetUpPage(testutil::Scratch().str(), "cyrillic.txt", CyrillicRows(40));
-    else
-        SetUpList();
+    SetUpFrame(kind, testutil::Scratch().str());
     DrawFrames(sheet == "loaded" ? original : font, n);
     return 0;
 }
