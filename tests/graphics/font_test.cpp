@@ -34,38 +34,37 @@ protected:
     }
 };
 
-TEST_F(FontTest, GlyphCoversExactlyItsCell) {
-    struct Case {
-        int col, row;
-        char ch;
-    } cases[] = {{0, 0, 'A'}, {52, 15, 'z'}, {10, 7, '~'}, {0, 15, '\t'}, {52, 0, '\n'}};
-    for (const Case &c : cases) {
-        char text[2] = {c.ch, 0};
-        tomo_write(sheet.get(), screen.get(), text, c.col, c.row, 1);
-        Expect(c.col, c.row, static_cast<unsigned char>(c.ch));
+// Each byte from its own cell (taken unsigned), at its place on the grid;
+// the count, a NUL and the grid's last column all end the text.
+TEST_F(FontTest, EachByteCoversExactlyItsCell) {
+    const struct {
+        std::string text;
+        int col, row, count;
+        std::vector<int> drawn;
+    } cases[] = {
+        {"A", 0, 0, 1, {'A'}},
+        {"z", 52, 15, 1, {'z'}},
+        {"~", 10, 7, 1, {'~'}},
+        {"\t", 0, 15, 1, {'\t'}},
+        {"\n", 52, 0, 1, {'\n'}},
+        {"abcde", 50, 3, 5, {'a', 'b', 'c'}},
+        {"uvwxyz", 0, 2, 3, {'u', 'v', 'w'}},
+        {std::string("pqr\0stu", 7), 0, 4, 10, {'p', 'q', 'r'}},
+        {"\xE9\xFF", 4, 6, 2, {233, 255}},
+    };
+    for (const auto &c : cases) {
+        tomo_write(sheet.get(), screen.get(), c.text.data(), c.col, c.row, c.count);
+        for (size_t i = 0; i < c.drawn.size(); i++) Expect(c.col + static_cast<int>(i), c.row, c.drawn[i]);
     }
     CheckScreen();
-}
-
-TEST_F(FontTest, ColumnsPastTheGridAreDropped) {
-    tomo_write(sheet.get(), screen.get(), "abcde", 50, 3, 5);
-    Expect(50, 3, 'a');
-    Expect(51, 3, 'b');
-    Expect(52, 3, 'c');
-    CheckScreen();
+    // the places themselves, not through Expect: column 50 of row 3 starts
+    // at pixel (301, 45), the grid ends at 319; cell 233 is sheet columns
+    // 1398..1403, column 4 of row 6 starts at (25, 90)
     EXPECT_EQ(Pixel16(screen.get(), 301, 45), SheetValue('a', 0, 0));
     EXPECT_EQ(Pixel16(screen.get(), 313, 45), SheetValue('c', 0, 0));
     EXPECT_EQ(Pixel16(screen.get(), 319, 45), 0);
-}
-
-TEST_F(FontTest, CountAndNulBothEndTheText) {
-    tomo_write(sheet.get(), screen.get(), "uvwxyz", 0, 2, 3);
-    tomo_write(sheet.get(), screen.get(), "pqr\0stu", 0, 4, 10);
-    for (int i = 0; i < 3; i++) {
-        Expect(i, 2, 'u' + i);
-        Expect(i, 4, 'p' + i);
-    }
-    CheckScreen();
+    EXPECT_EQ(Pixel16(screen.get(), 25, 90), SheetValue(1398 / 6, 1398 % 6, 0));
+    EXPECT_EQ(Pixel16(screen.get(), 30, 102), SheetValue(1403 / 6, 1403 % 6, 12));
 }
 
 // No count, a place outside the grid or no sheet draws nothing (a null
@@ -82,17 +81,6 @@ TEST_F(FontTest, NothingIsDrawnWithoutACountAPlaceOrASheet) {
     const FontCell cells[] = {'h', 300};
     tomo_write_cells(nullptr, screen.get(), cells, 0, 1, 2);
     CheckScreen();
-}
-
-TEST_F(FontTest, ByteIsTakenUnsigned) {
-    tomo_write(sheet.get(), screen.get(), "\xE9\xFF", 4, 6, 2);
-    Expect(4, 6, 233);
-    Expect(5, 6, 255);
-    CheckScreen();
-    // Cell 233 comes from sheet columns 1398..1403; column 4 of row 6
-    // starts at screen pixel (25, 90).
-    EXPECT_EQ(Pixel16(screen.get(), 25, 90), SheetValue(1398 / 6, 1398 % 6, 0));
-    EXPECT_EQ(Pixel16(screen.get(), 30, 102), SheetValue(1403 / 6, 1403 % 6, 12));
 }
 
 TEST_F(FontTest, NarrowSheetDropsHighBytesButKeepsTheirColumns) {

@@ -25,11 +25,6 @@ inline int TakeEvents() {
     return n;
 }
 
-inline int QueuedEvents() {
-    SDL_Event e[64];
-    return SDL_PeepEvents(e, 64, SDL_PEEKEVENT, SDL_ALLEVENTS);
-}
-
 class SdlTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
