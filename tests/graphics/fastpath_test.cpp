@@ -182,22 +182,15 @@ void ExpectChangesMatchWholeRedraws(SDL_Surface *sheet) {
     }
 }
 
+// On the sheet that ships as the program copies it, on one whose every
+// cell differs, and on a blended one.
 TEST(StatusChange, RedrawingTheChangedCellsGivesTheWholeStatusLine) {
     ScreenSheet font(LoadTargaImage(TOMO_SOURCE_DIR "/simplefont.tga"));
-    ASSERT_NE(font.sheet, nullptr);
-    ExpectChangesMatchWholeRedraws(font.sheet);
-}
-
-TEST(StatusChange, SoWithEveryCellOfADistinctSheet) {
-    SurfaceHolder sheet{MakeSheet(1536)};
-    ASSERT_NE(sheet.get(), nullptr);
-    ExpectChangesMatchWholeRedraws(sheet.get());
-}
-
-TEST(StatusChange, SoWithABlendedSheet) {
-    SurfaceHolder sheet{MakeAlphaSheet(1536)};
-    ASSERT_NE(sheet.get(), nullptr);
-    ExpectChangesMatchWholeRedraws(sheet.get());
+    SurfaceHolder distinct{MakeSheet(1536)}, blended{MakeAlphaSheet(1536)};
+    for (SDL_Surface *sheet : {font.sheet, distinct.get(), blended.get()}) {
+        ASSERT_NE(sheet, nullptr);
+        ExpectChangesMatchWholeRedraws(sheet);
+    }
 }
 
 TEST(StatusChange, SameTextTouchesNothing) {
