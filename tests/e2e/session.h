@@ -72,7 +72,6 @@ public:
         return *this;
     }
     Script &KeyDown(const std::string &sym) { return Line("keydown " + sym); }
-    Script &KeyUp(const std::string &sym) { return Line("keyup " + sym); }
     // A notch of the mouse wheel, up or down.
     Script &Wheel(bool up, int notches = 1) {
         for (int i = 0; i < notches; i++) Line(up ? "wheel up" : "wheel down");
