@@ -1,8 +1,8 @@
 // bookview_test.cpp: reading in the book view on the real program: SELECT
 // turns a page of plain lines into one of book rows and back, keeping the
-// top of the page; every move counts rows; the list and a new start keep
-// the view and the page; the line index file keeps nothing of it but the
-// plain line at the top; a folder that cannot be written.
+// top of the page; every move counts rows, also in a folder that cannot
+// be written; the list and a new start keep the view and the page; the
+// line index file keeps nothing of it but the plain line at the top.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -108,52 +108,52 @@ TEST_P(BookView, SwitchingKeepsTheTopOfThePageAndTheViewOutlivesTheProgram) {
 }
 
 // The moves of the plain view's walk, over book rows: one, a page, the
-// ends, the hundredths; and the status line counting rows.
-TEST_F(BookViewOnConsole, EveryMoveCountsRows) {
+// ends, the hundredths; and the status line counting rows. Where the index
+// files can be written they keep the row at the top for the next visit; in
+// a folder that cannot be written the rows are measured into memory: the
+// moves work the same, nothing is written beside the text, and the place
+// kept for the list is the plain line at the top.
+TEST_F(BookViewOnConsole, EveryMoveCountsRowsAlsoInAFolderThatCannotBeWritten) {
     const Novel novel;
     const int last = novel.Rows() - 1;
     const int step = std::max(1, novel.Rows() / 100);
     const std::vector<std::pair<int, int>> moves = {
         {kR, 15}, {kX, 16}, {kStickDown, 17}, {kY, 16}, {kStickUp, 15}, {kL, 0}, {kStickUp, 0},
         {kStickRight, last}, {kX, last}, {kL, last - 15}, {kR, last}, {kStickLeft, 0},
-        {kVolDown, step}, {kVolDown, 2 * step}, {kVolUp, step},
+        {kVolDown, step}, {kVolDown, 2 * step}, {kVolUp, step}, {kStickRight, last},
     };
-    session.File("novel.txt", novel.book.text);
-    Script s;
-    Open(s, 1).Tap(kSelect);
-    for (size_t i = 0; i < moves.size(); i++) s.Tap(moves[i].first).Shot("move" + std::to_string(i));
-    s.Tap(kA).Tap(kA);
+    struct {
+        std::string folder;
+        bool writable;
+        int reopened;  // the row at the top when the text is opened again
+    } cases[] = {{"shelf", true, last}, {"locked", false, novel.RowOf(novel.LineOf(last))}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.folder);
+        session.StartIn(c.folder);
+        session.File(c.folder + "/novel.txt", novel.book.text);
+        Options opt;
+        if (!c.writable) {
+            fs::permissions(session.Start(), fs::perms(0555));
+            opt.as_nobody = RunningAsRoot();
+        }
+        Script s;
+        Open(s, 1).Tap(kSelect);
+        for (size_t i = 0; i < moves.size(); i++) s.Tap(moves[i].first).Shot("move" + std::to_string(i));
+        s.Tap(kA);
+        Open(s, 1, "", "reopened").Tap(kA).Tap(kA);
 
-    PlayToMenu(s);
+        PlayToMenu(s, opt);
 
-    for (size_t i = 0; i < moves.size(); i++)
-        EXPECT_EQ(session.Rows("move" + std::to_string(i)), novel.BookPage(moves[i].second))
-            << "after move " << i << " (button " << moves[i].first << ")";
-    novel.ExpectIndexesAt(session.Root(), step);
-}
-
-// Without an index file the book view's rows are measured into memory: the
-// moves work the same, nothing is written beside the text, and the place
-// kept for the list is the plain line at the top.
-TEST_F(BookViewOnConsole, AFolderThatCannotBeWrittenIsReadInMemory) {
-    const Novel novel;
-    const int last = novel.Rows() - 1;
-    session.StartIn("books");
-    session.File("books/novel.txt", novel.book.text);
-    fs::permissions(session.Path("books"), fs::perms(0555));
-    Script s;
-    Open(s, 1).Tap(kSelect).Tap(kR).Shot("book").Tap(kStickRight).Shot("end").Tap(kA);
-    Open(s, 1, "", "reopened").Tap(kA).Tap(kA);
-    Options opt;
-    opt.as_nobody = RunningAsRoot();
-
-    PlayToMenu(s, opt);
-
-    EXPECT_EQ(session.Rows("book"), novel.BookPage(15));
-    EXPECT_EQ(session.Rows("end"), novel.BookPage(last));
-    EXPECT_EQ(session.Rows("reopened"), novel.BookPage(novel.RowOf(novel.LineOf(last))));
-    EXPECT_EQ(Names(session.Path("books")), (std::set<std::string>{"novel.txt", "simplefont.tga"})) << "nothing made";
-    fs::permissions(session.Path("books"), fs::perms(0755));
+        for (size_t i = 0; i < moves.size(); i++)
+            EXPECT_EQ(session.Rows("move" + std::to_string(i)), novel.BookPage(moves[i].second))
+                << "after move " << i << " (button " << moves[i].first << ")";
+        EXPECT_EQ(session.Rows("reopened"), novel.BookPage(c.reopened));
+        if (c.writable)
+            novel.ExpectIndexesAt(session.Start(), last);
+        else
+            EXPECT_EQ(Names(session.Start()), (std::set<std::string>{"novel.txt", "simplefont.tga"})) << "nothing made";
+        fs::permissions(session.Start(), fs::perms(0755));
+    }
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ std::set<std::string> InstalledFiles() {
     return files;
 }
 
-// A fresh install for each test.
+// A fresh install into a prefix of its own.
 class Installed : public SessionTest {
 protected:
     TempDir prefix;
@@ -66,12 +66,27 @@ protected:
     std::string Prefix(const std::string &rel) const { return prefix / rel; }
 };
 
-// The layout is a desktop program's, not the card's; started from a
-// folder without a sheet, the program finds the installed one, and where
-// no place holds one it names every place it looked in.
-TEST_F(Installed, TheProgramRunsFromAnotherFolderWithItsSheet) {
+// The layout is a desktop program's, not the card's. Debian's own tools
+// find nothing wrong with the desktop entry, which opens texts, nor with
+// the manual page (its warnings alone are kept), which shows the version.
+// Started from a folder without a sheet, the program finds the installed
+// one, and where no place holds one it names every place it looked in.
+TEST_F(Installed, PassesDebiansToolsAndRunsFromAnotherFolderWithItsSheet) {
     EXPECT_EQ(FilesUnder(prefix.str()), InstalledFiles());
     EXPECT_EQ(ReadFile(Prefix("share/tomo/simplefont.tga")), ReadFile(TOMO_FONT));
+    const std::string entry = Prefix("share/applications/tomo.desktop"), page = Prefix("share/man/man1/tomo.1");
+    for (const std::string &check : {"desktop-file-validate " + Quoted(entry),
+                                     "(MANWIDTH=80 man --warnings -l " + Quoted(page) + " 2>&1 >/dev/null)"}) {
+        Ran r = Shell(check);
+        EXPECT_EQ(r.status, 0) << check << "\n" << r.out;
+        EXPECT_EQ(r.out, "") << check;
+    }
+    for (const char *line : {"\nExec=tomo %f\n", "\nMimeType=text/plain;\n", "\nIcon=tomo\n"})
+        EXPECT_NE(ReadFile(entry).find(line), std::string::npos) << line;
+    Ran shown = Shell("MANWIDTH=80 man -l " + Quoted(page));
+    EXPECT_NE(shown.out.find("tomo - read text files in pages"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("tomo " TOMO_VERSION), std::string::npos) << "the version in the footer";
+
     session.File("notes.txt", "installed and reading\n");
     Options opt;
     opt.font = false;
@@ -90,25 +105,7 @@ TEST_F(Installed, TheProgramRunsFromAnotherFolderWithItsSheet) {
     EXPECT_EQ(session.Rows("no_text"), std::vector<std::string>(kRows, ""));
 }
 
-// Debian's own tools find nothing wrong with the desktop entry, which
-// opens texts, nor with the manual page (its warnings alone are kept),
-// which shows the version.
-TEST_F(Installed, TheDesktopEntryAndTheManualPagePassDebiansTools) {
-    const std::string entry = Prefix("share/applications/tomo.desktop"), page = Prefix("share/man/man1/tomo.1");
-    for (const std::string &check : {"desktop-file-validate " + Quoted(entry),
-                                     "(MANWIDTH=80 man --warnings -l " + Quoted(page) + " 2>&1 >/dev/null)"}) {
-        Ran r = Shell(check);
-        EXPECT_EQ(r.status, 0) << check << "\n" << r.out;
-        EXPECT_EQ(r.out, "") << check;
-    }
-    for (const char *line : {"\nExec=tomo %f\n", "\nMimeType=text/plain;\n", "\nIcon=tomo\n"})
-        EXPECT_NE(ReadFile(entry).find(line), std::string::npos) << line;
-    Ran shown = Shell("MANWIDTH=80 man -l " + Quoted(page));
-    EXPECT_NE(shown.out.find("tomo - read text files in pages"), std::string::npos) << shown.out;
-    EXPECT_NE(shown.out.find("tomo " TOMO_VERSION), std::string::npos) << "the version in the footer";
-}
-
-TEST_F(Installed, ThePackageHoldsTheInstallUnderUsr) {
+TEST(Package, HoldsTheInstallUnderUsr) {
     TempDir out;
     Ran made = Shell(Quoted(TOMO_CPACK) + " -G DEB --config " +
                    Quoted(std::string(TOMO_BINARY_DIR) + "/CPackConfig.cmake") + " -B " + Quoted(out.str()));

@@ -343,47 +343,41 @@ long HeldMove(const Outcome &run, int button, size_t from = 0, size_t to = SIZE_
     return lines;
 }
 
-TEST_F(ReadingOnConsole, AHeldButtonScrollsFasterAndFaster) {
-    session.File("long.txt", NumberedText(3000));
+// A held button scrolls faster and faster. Held again, its release typed
+// ahead of other presses: the repeats end with it, whatever is queued
+// behind it, and the presses behind it (back to the list, two entries
+// down) are all acted on. The list: "..", long.txt, simplefont.tga.
+TEST_F(ReadingOnConsole, AHeldButtonScrollsFasterAndFasterAndStopsAtItsRelease) {
+    const int lines = 6000;
+    session.File("long.txt", NumberedText(lines));
     Script s;
     Open(s, 1);
     // X, which moves like the stick, so that only the held button's presses
     // are counted
-    s.Hold(kX, 4000).Shot("held");
-    s.Tap(kA).Tap(kA);
-
-    Outcome run = PlayToMenu(s, Options().Within(120));
-
-    int taken = run.Delivered(kX);
-    long moved = HeldMove(run, kX);
-    ASSERT_GE(taken, 5) << "too few repeats to see the speed-up\n" << run.Summary();
-    EXPECT_GT(moved, taken) << "later repeats skip lines";
-    ASSERT_LT(moved, 2999) << "the end is out of reach";
-    long top = moved + 1;
-    EXPECT_EQ(session.Rows("held"), Page(NumberedRows(top, top + 14), Position(top, 3000)))
-        << run.Summary();
-    EXPECT_EQ(ReadWords(Index("long.txt")).at(0), moved);
-}
-
-// A release typed ahead of other presses: the repeats of the held button
-// end with it, whatever is queued behind it, and the presses behind it
-// (back to the list, two entries down) are all acted on.
-TEST_F(ReadingOnConsole, ARepeatStopsAtItsReleaseAndWhatFollowsItIsKept) {
-    session.File("long.txt", NumberedText(3000));
-    // the list: "..", long.txt, simplefont.tga
-    Script s;
-    Open(s, 1);
+    s.Hold(kX, 4000).Shot("held").Wait(300);
     s.Press(kX).Wait(2500).Ahead(Script().Release(kX).Tap(kA).Tap(kStickDown, 2)).Wait(600).Shot("after");
     s.Tap(kA);
 
     Outcome run = PlayToMenu(s, Options().Within(120));
 
-    int release = run.Index("got release 14");
+    const int first = run.Index("got release 14");
+    ASSERT_GE(first, 0) << run.Summary();
+    const size_t held = static_cast<size_t>(first);
+    int taken = run.Delivered(kX, 0, held);
+    long moved = HeldMove(run, kX, 0, held);
+    ASSERT_GE(taken, 5) << "too few repeats to see the speed-up\n" << run.Summary();
+    EXPECT_GT(moved, taken) << "later repeats skip lines";
+    long top = moved + 1;
+    EXPECT_EQ(session.Rows("held"), Page(NumberedRows(top, top + 14), Position(top, lines))) << run.Summary();
+
+    int release = run.Index("got release 14", first + 1);
     ASSERT_GE(release, 0) << run.Summary();
     EXPECT_EQ(run.Index("got repeat 14", release), -1) << "no repeat outlives the release\n" << run.Summary();
-    ASSERT_GE(run.Delivered(kX), 4) << run.Summary();
+    ASSERT_GE(run.Delivered(kX, held), 4) << run.Summary();
     EXPECT_EQ(session.Rows("after")[1], Entry("simplefont.tga")) << run.Summary();
-    EXPECT_EQ(ReadWords(Index("long.txt"))[0], HeldMove(run, kX)) << "the place of the last repeat before it";
+    moved += HeldMove(run, kX, held);
+    ASSERT_LT(moved, lines - 1) << "the end is out of reach";
+    EXPECT_EQ(ReadWords(Index("long.txt"))[0], moved) << "the place of the last repeat before the release";
 }
 
 // A text that changed since its index was made is measured again and
@@ -429,8 +423,11 @@ const char kProgressPresent[] = "update 0,225 320x15";
 // first measures it, a third of the way in, and is stopped in the middle
 // of its own pass. The first puts an exact index in place and pages
 // through it. (A second that lives on and takes that index is tried on
-// the line index itself, in lineindex_test.cpp.)
-TEST_F(ReadingOnConsole, TwoProgramsOpenOneNewBook) {
+// the line index itself, in lineindex_test.cpp.) Then a longer edition
+// replaces the book, and is killed at several points of its measure, as
+// by a power loss: the old index stays at its name, with the reader's
+// place, until a pass completes, and the book reopens there.
+TEST_F(ReadingOnConsole, TwoProgramsOpenOneNewBookAndANewEditionIsKilledWhileMeasured) {
     const int lines = 131072;
     const std::string text = NumberedText(lines);
     session.File("book.txt", text);
@@ -454,24 +451,13 @@ TEST_F(ReadingOnConsole, TwoProgramsOpenOneNewBook) {
     EXPECT_TRUE(b.killed) << b.Summary();
     EXPECT_EQ(session.Rows("first_page"), Page(NumberedRows(1, 15), Position(1, lines)));
     EXPECT_EQ(session.Rows("first_moved"), Page(NumberedRows(31, 45), Position(31, lines)));
-    EXPECT_EQ(ReadWords(Index("book.txt")), ModelIndex(text, 30));
-    EXPECT_FALSE(fs::exists(Index("book.txt") + ".new"));
-}
-
-// A changed book killed at several points of its new measure, as by a
-// power loss: the old index stays at its name, with the reader's place,
-// until a pass completes, and the book reopens there.
-TEST_F(ReadingOnConsole, AChangedBookKilledWhileMeasuredReopensAtItsPlace) {
-    session.File("book.txt", NumberedText(1000));
-    Script first;
-    Open(first, 1).Tap(kR, 20).Tap(kA).Tap(kA);
-    PlayToMenu(first);
-    const std::vector<int32_t> old = ModelIndex(NumberedText(1000), 300);
+    const std::vector<int32_t> old = ModelIndex(text, 30);
     ASSERT_EQ(ReadWords(Index("book.txt")), old);
+    EXPECT_FALSE(fs::exists(Index("book.txt") + ".new"));
 
-    const int lines = 131072;
-    const std::string text = NumberedText(lines, 'N');
-    session.File("book.txt", text);
+    const int longer = lines + 1000;
+    const std::string edition = NumberedText(longer, 'N');
+    session.File("book.txt", edition);
     for (int nth : {1, 5, 12}) {
         SCOPED_TRACE("killed at progress " + std::to_string(nth));
         Options opt;
@@ -489,8 +475,8 @@ TEST_F(ReadingOnConsole, AChangedBookKilledWhileMeasuredReopensAtItsPlace) {
     Script again;
     Open(again, 1, "", "page").Tap(kA).Tap(kA);
     PlayToMenu(again);
-    EXPECT_EQ(session.Rows("page"), Page(NumberedRows(301, 315, 'N'), Position(301, lines)));
-    EXPECT_EQ(ReadWords(Index("book.txt")), ModelIndex(text, 300));
+    EXPECT_EQ(session.Rows("page"), Page(NumberedRows(31, 45, 'N'), Position(31, longer)));
+    EXPECT_EQ(ReadWords(Index("book.txt")), ModelIndex(edition, 30));
     EXPECT_FALSE(fs::exists(Index("book.txt") + ".new"));
 }
 

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -71,7 +72,6 @@ public:
         return *this;
     }
     Script &KeyDown(const std::string &sym) { return Line("keydown " + sym); }
-    Script &KeyUp(const std::string &sym) { return Line("keyup " + sym); }
     // A notch of the mouse wheel, up or down.
     Script &Wheel(bool up, int notches = 1) {
         for (int i = 0; i < notches; i++) Line(up ? "wheel up" : "wheel down");
@@ -191,11 +191,16 @@ struct Outcome {
         }
         return frames;
     }
-    // Button-down events of `button` that the program took while waiting:
-    // the script's presses and the auto-repeat's.
-    int Delivered(int button) const {
-        return Count("got press " + std::to_string(button) + " #") +
-               Count("got repeat " + std::to_string(button) + " #");
+    // Button-down events of `button` that the program took while waiting,
+    // the script's presses and the auto-repeat's, over log lines from..to-1.
+    int Delivered(int button, size_t from = 0, size_t to = SIZE_MAX) const {
+        const std::string press = "got press " + std::to_string(button) + " #";
+        const std::string repeat = "got repeat " + std::to_string(button) + " #";
+        int n = 0;
+        for (size_t i = from; i < log.size() && i < to; i++)
+            if (log[i].text.compare(0, press.size(), press) == 0 || log[i].text.compare(0, repeat.size(), repeat) == 0)
+                n++;
+        return n;
     }
     bool WentToMenu() const {
         int at = Index("chdir /usr/gp2x");
